@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite.
+# usage: scripts/test.sh [--sanitize]   (the second form builds and tests with sanitizers)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+"$root/scripts/build.sh" "$@"
+build_dir=$root/build
+[ "${1:-}" = --sanitize ] && build_dir=$root/build-sanitize
+ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"

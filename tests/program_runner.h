@@ -1,0 +1,41 @@
+// Runs a real program of the build as a child process and captures everything it does.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct RunResult {
+    std::string out;       // everything written to standard output
+    std::string err;       // everything written to standard error
+    int status = -1;       // exit status, or 128 + signal number when killed
+    bool timed_out = false;  // killed because it outlived its time limit
+};
+
+// Starts argv[0] (a path) with argv in folder dir, feeds it input on standard input (then
+// closes it), and waits at most limit_s seconds. extra_env entries ("NAME=value") are added.
+RunResult run_program(const std::vector<std::string> &argv, const std::string &input,
+                      const std::string &dir, int limit_s = 120,
+                      const std::vector<std::string> &extra_env = {});
+
+// Path of a program in the build's program folder.
+std::string program_path(const std::string &name);
+
+// Path of a script in the project's scripts folder.
+std::string script_path(const std::string &name);
+
+// A fresh empty folder that is removed with everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    const std::string &path() const { return path_; }
+    std::string file(const std::string &name) const { return path_ + "/" + name; }
+    void write(const std::string &name, const std::string &content) const;
+    std::string read(const std::string &name) const;
+    bool exists(const std::string &name) const;
+
+private:
+    std::string path_;
+};
