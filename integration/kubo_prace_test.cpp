@@ -1,0 +1,119 @@
+// Unit tests of the master's argument checks and slab plan.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "kubo_prace.h"
+
+namespace {
+
+struct Argumenty {
+    const char *a[7];
+};
+
+bool nacti(Argumenty arg, ParametryBehu &p, std::string &chyba)
+{
+    return nacti_parametry(arg.a, p, chyba);
+}
+
+TEST(Parametry, PrikladZNapovedy)
+{
+    ParametryBehu p;
+    std::string chyba;
+    ASSERT_TRUE(nacti({{"20", "10", "1", "0.005", "1", "5", "5"}}, p, chyba)) << chyba;
+    EXPECT_EQ(p.kvadr.x, 20.0);
+    EXPECT_EQ(p.kvadr.y, 10.0);
+    EXPECT_EQ(p.kvadr.z, 1.0);
+    EXPECT_EQ(p.d, 0.005);
+    EXPECT_EQ(p.druh_funkce, 1);
+    EXPECT_EQ(p.pocet_delniku, 5);
+    EXPECT_EQ(p.velikost_prace, 5);
+}
+
+TEST(Parametry, NeciselneHranyAFunkceZustavajiNulou)
+{
+    ParametryBehu p;
+    std::string chyba;
+    ASSERT_TRUE(nacti({{"abc", "10", "1", "0.5", "x", "2", "50"}}, p, chyba)) << chyba;
+    EXPECT_EQ(p.kvadr.x, 0.0);
+    EXPECT_EQ(p.druh_funkce, 0);
+}
+
+TEST(Parametry, SpatneHodnotyMajiKazdaSvouZpravu)
+{
+    struct Pripad {
+        Argumenty arg;
+        const char *cast_zpravy;
+    } pripady[] = {
+        {{{"1", "1", "1", "0.1", "1", "0", "5"}}, "Pocet delniku musi byt cele cislo od 1 do 256."},
+        {{{"1", "1", "1", "0.1", "1", "-3", "5"}}, "Pocet delniku"},
+        {{{"1", "1", "1", "0.1", "1", "pet", "5"}}, "Pocet delniku"},
+        {{{"1", "1", "1", "0.1", "1", "257", "5"}}, "Pocet delniku"},
+        {{{"1", "1", "1", "0.1", "1", "99999999999", "5"}}, "Pocet delniku"},
+        {{{"1", "1", "1", "0.1", "1", "2", "0"}}, "Velikost prace"},
+        {{{"1", "1", "1", "0.1", "1", "2", "x"}}, "Velikost prace"},
+        {{{"1", "1", "1", "0", "1", "2", "5"}}, "Integracni krok musi byt kladne cislo."},
+        {{{"1", "1", "1", "-0.1", "1", "2", "5"}}, "Integracni krok"},
+        {{{"1", "1", "1", "nan", "1", "2", "5"}}, "Integracni krok"},
+        {{{"1", "1", "1", "krok", "1", "2", "5"}}, "Integracni krok"},
+        {{{"1e20", "1", "1", "0.5", "1", "2", "5"}}, "prilis maly"},
+        {{{"1", "1", "inf", "0.5", "1", "2", "5"}}, "prilis maly"},
+    };
+    for (const Pripad &pripad : pripady) {
+        ParametryBehu p;
+        std::string chyba;
+        EXPECT_FALSE(nacti(pripad.arg, p, chyba)) << pripad.cast_zpravy;
+        EXPECT_NE(chyba.find(pripad.cast_zpravy), std::string::npos) << chyba;
+    }
+}
+
+TEST(Parametry, NejvetsiTabulkaDelnikuProjde)
+{
+    ParametryBehu p;
+    std::string chyba;
+    EXPECT_TRUE(nacti({{"1", "1", "1", "0.1", "1", "256", "1"}}, p, chyba)) << chyba;
+}
+
+TEST(PlanPrace, JednotkyPoTricetiProcentech)
+{
+    Kvadr k;
+    k.x = 20;
+    k.y = 10;
+    k.z = 1;
+    std::vector<Jednotka> plan = plan_jednotek(k, 30);
+    ASSERT_EQ(plan.size(), 4u);
+    EXPECT_EQ(plan[0].xod, 0.0);
+    EXPECT_EQ(plan[0].xdo, (20 / 100.0) * 30);
+    EXPECT_EQ(plan[2].xdo, (20 / 100.0) * 90);
+    EXPECT_EQ(plan[3].xod, (20 / 100.0) * 90);
+    EXPECT_EQ(plan[3].xdo, 20.0);
+    for (const Jednotka &j : plan) {
+        EXPECT_EQ(j.yod, 0.0);
+        EXPECT_EQ(j.zod, 0.0);
+        EXPECT_EQ(j.ydo, 10.0);
+        EXPECT_EQ(j.zdo, 1.0);
+    }
+}
+
+TEST(PlanPrace, CelaHranaNeboViceJeJedinaJednotka)
+{
+    Kvadr k;
+    k.x = 3;
+    for (int velikost : {100, 150, 2147483647}) {
+        std::vector<Jednotka> plan = plan_jednotek(k, velikost);
+        ASSERT_EQ(plan.size(), 1u) << velikost;
+        EXPECT_EQ(plan[0].xdo, 3.0);
+    }
+}
+
+TEST(PlanPrace, PetProcentDavaDvacetVrstev)
+{
+    Kvadr k;
+    k.x = 20;
+    std::vector<Jednotka> plan = plan_jednotek(k, 5);
+    ASSERT_EQ(plan.size(), 20u);
+    EXPECT_EQ(plan[19].xod, (20 / 100.0) * 95);
+    EXPECT_EQ(plan[19].xdo, 20.0);
+}
+
+}  // namespace
