@@ -121,11 +121,14 @@ int main()
         pvm_exit();
         return 1;
     }
+    // The leaving line is written before the stopped reply: once the master has every reply
+    // it ends the run, and the virtual machine may be halted with it, so a line written
+    // later could be lost.
+    loguj("Delnik %d: Koncim s behem\n", mytid);
     // The stopped reply goes on the current send buffer, which already begins with this
     // worker's identifier (its last result or its ready message).
     pvm_pkint(&mytid, 1, 1);
     pvm_send(chief_tid, ZNACKA_KONEC);
     pvm_exit();
-    loguj("Delnik %d: Koncim s behem\n", mytid);
     return 0;
 }

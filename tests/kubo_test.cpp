@@ -1,0 +1,292 @@
+// Whole runs of kubo-main with its kubo-worker tasks, each on a private PVM virtual machine.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "kubo_prace.h"
+#include "kubo_ro.h"
+#include "program_runner.h"
+
+namespace {
+
+std::vector<std::string> radky(const std::string &text)
+{
+    std::vector<std::string> vysledek;
+    std::istringstream s(text);
+    for (std::string r; std::getline(s, r);)
+        vysledek.push_back(r);
+    return vysledek;
+}
+
+// Every match of the pattern's first group, in order.
+std::vector<std::string> vyber(const std::string &text, const std::string &vzor)
+{
+    std::vector<std::string> vysledek;
+    std::regex re(vzor);
+    for (const std::string &r : radky(text)) {
+        std::smatch m;
+        if (std::regex_match(r, m, re))
+            vysledek.push_back(m[1]);
+    }
+    return vysledek;
+}
+
+std::string desetinne(double hodnota)
+{
+    char buf[64];
+    snprintf(buf, sizeof buf, "%6.10f", hodnota);
+    return buf;
+}
+
+RunResult kubo_main(const TempDir &dir, const std::vector<std::string> &argumenty,
+                    const std::vector<std::string> &pvm_run_volby = {})
+{
+    std::vector<std::string> argv = {script_path("pvm-run.sh")};
+    argv.insert(argv.end(), pvm_run_volby.begin(), pvm_run_volby.end());
+    argv.push_back(program_path("kubo-main"));
+    argv.insert(argv.end(), argumenty.begin(), argumenty.end());
+    return run_program(argv, "", dir.path());
+}
+
+// The partial masses of the run's slabs, computed here with the same kernel.
+std::vector<double> dilci_hmotnosti(const Kvadr &kvadr, double d, int funkce, int velikost)
+{
+    std::vector<double> hmotnosti;
+    testing::internal::CaptureStdout();
+    for (const Jednotka &j : plan_jednotek(kvadr, velikost))
+        hmotnosti.push_back(vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d, funkce));
+    testing::internal::GetCapturedStdout();
+    return hmotnosti;
+}
+
+// The total the master must print: the slabs' masses added in the order their results
+// arrived, each printed partial matched to a slab of the plan with that printed value.
+::testing::AssertionResult soucet_sedi(std::vector<double> plan,
+                                       const std::vector<std::string> &prisle,
+                                       const std::string &vytisteny_soucet)
+{
+    double soucet = 0.0;
+    for (const std::string &p : prisle) {
+        auto slab = std::find_if(plan.begin(), plan.end(),
+                                 [&](double m) { return desetinne(m) == p; });
+        if (slab == plan.end())
+            return ::testing::AssertionFailure() << "no slab of the plan has mass " << p;
+        soucet += *slab;
+        plan.erase(slab);
+    }
+    if (!plan.empty())
+        return ::testing::AssertionFailure() << plan.size() << " slabs never reported";
+    if (desetinne(soucet) != vytisteny_soucet)
+        return ::testing::AssertionFailure()
+               << "total " << vytisteny_soucet << ", expected " << desetinne(soucet);
+    return ::testing::AssertionSuccess();
+}
+
+struct PlnyBeh {
+    int funkce;
+    int velikost;
+    int delniku;
+};
+
+void PrintTo(const PlnyBeh &b, std::ostream *os)
+{
+    *os << "funkce " << b.funkce << ", velikost " << b.velikost << ", delniku " << b.delniku;
+}
+
+class KuboPlnyBeh : public ::testing::TestWithParam<PlnyBeh> {};
+
+TEST_P(KuboPlnyBeh, SoucetZpravyALogOdpovidajiPlanu)
+{
+    const PlnyBeh b = GetParam();
+    TempDir dir;
+    dir.write("delnik.out", "zaznam z minuleho behu\n");
+    RunResult r = kubo_main(dir, {"2", "1", "0.5", "0.01", std::to_string(b.funkce),
+                                  std::to_string(b.delniku), std::to_string(b.velikost)});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+
+    Kvadr kvadr;
+    kvadr.x = 2;
+    kvadr.y = 1;
+    kvadr.z = 0.5;
+    std::vector<double> plan = dilci_hmotnosti(kvadr, 0.01, b.funkce, b.velikost);
+    std::vector<std::string> prisle =
+        vyber(r.out, "Hlavni \\d+: Parcialni hmotnost z delnika \\d+: (\\S+)");
+    std::vector<std::string> soucet = vyber(r.out, "Hmotnost kvadru: (\\S+)");
+    ASSERT_EQ(soucet.size(), 1u);
+    EXPECT_TRUE(soucet_sedi(plan, prisle, soucet[0]));
+    EXPECT_EQ(vyber(r.out, "Hlavni \\d+: Prideluji praci delnikovi \\d+, prideleno (\\d+)%").size(),
+              plan.size());
+
+    std::vector<std::string> vytvoreni = vyber(r.out, "Hlavni \\d+: Vytvoren delnik (\\d+)\\.");
+    std::vector<std::string> ukonceni = vyber(r.out, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen");
+    ASSERT_EQ(vytvoreni.size(), (size_t)b.delniku);
+    std::sort(vytvoreni.begin(), vytvoreni.end());
+    std::sort(ukonceni.begin(), ukonceni.end());
+    EXPECT_EQ(ukonceni, vytvoreni);
+
+    std::string log = dir.read("delnik.out");
+    EXPECT_EQ(log.find("minuleho"), std::string::npos);
+    EXPECT_EQ(vyber(log, "Delnik \\d+: Dilci hmotnost: (\\S+)").size(), plan.size());
+    for (const std::string &tid : vytvoreni)
+        for (const char *udalost : {"Vytvoren", "Ukoncuji smycku", "Koncim s behem"})
+            EXPECT_EQ(vyber(log, "Delnik " + tid + ": (" + udalost + ")").size(), 1u)
+                << tid << " " << udalost << "\n" << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FunkceVelikostiDelnici, KuboPlnyBeh,
+    ::testing::Values(PlnyBeh{1, 5, 3}, PlnyBeh{1, 30, 7}, PlnyBeh{1, 100, 1},
+                      PlnyBeh{2, 5, 7}, PlnyBeh{2, 30, 1}, PlnyBeh{2, 100, 3},
+                      PlnyBeh{3, 5, 1}, PlnyBeh{3, 30, 3}, PlnyBeh{3, 100, 7},
+                      PlnyBeh{4, 5, 3}, PlnyBeh{4, 30, 7}, PlnyBeh{4, 100, 1}),
+    [](const ::testing::TestParamInfo<PlnyBeh> &info) {
+        return "Funkce" + std::to_string(info.param.funkce) + "Velikost" +
+               std::to_string(info.param.velikost) + "Delniku" +
+               std::to_string(info.param.delniku);
+    });
+
+const char *const HLAVICKA =
+    "\nIntegralni vypocet hmotnosti kvadru\n"
+    "===================================\n\n"
+    "Semestralni prace na KVS\n"
+    "Projekt KVS: paralelni vypocty nad PVM\n"
+    "Kontakt: viz README projektu\n\n";
+
+TEST(KuboMain, BezSedmiArgumentuVypiseNapovedu)
+{
+    TempDir dir;
+    for (std::vector<std::string> argv :
+         {std::vector<std::string>{program_path("kubo-main")},
+          {program_path("kubo-main"), "1", "2", "3", "4", "5", "6", "7", "8"}}) {
+        RunResult r = run_program(argv, "", dir.path());
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out,
+                  std::string(HLAVICKA) +
+                      "Musite zadat celkem 7 argumentu prikazove radky. Musite zadat\n\n"
+                      "kubo-main.exe <x> <y> <z> <d> <c. funkce> <pocet vlaken> <velikost prace>\n"
+                      "   <x> <y> <z>      - rozmery kvadru\n"
+                      "   <d>              - integracni krok pro vsechny osy\n"
+                      "   <c. funkce>      - cislo funkce hustoty 1, 2, nebo 3\n"
+                      "                         1 - ro(x, y, z) = 1\n"
+                      "                         2 - ro(x, y, z) = x\n"
+                      "                         3 - ro(x, y, z) = x+y+z\n"
+                      "   <pocet vlaken>   - pocet vlaken, do kterych rozdelujeme ulohu\n"
+                      "   <velikost prace> - v % dil pridelovane prace vlaknu\n\n"
+                      "napr.:\n"
+                      "kubo-main.exe 20 10 1 0.005 1 5 5\n\n");
+    }
+}
+
+TEST(KuboMain, ZpravaOBehuAFunkceCtyriBezPopisu)
+{
+    TempDir dir;
+    RunResult r = kubo_main(dir, {"3", "2", "1", "0.05", "4", "2", "50"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind(std::string(HLAVICKA) +
+                              "---------------------------------------------------------------\n"
+                              "Rozmery kvadry <x, y, z>:   3.00   2.00   1.00\n"
+                              "Integracni krok: 0.05000000\n"
+                              "Druh funkce: Pocet delniku: 2\n"
+                              "Rozsah pridelovane prace: 50%\n"
+                              "---------------------------------------------------------------\n"
+                              "Hlavni ",
+                          0),
+              0u)
+        << r.out;
+    EXPECT_NE(r.out.find("\nHlavni "), std::string::npos);
+    std::vector<std::string> konec = radky(r.out);
+    ASSERT_GE(konec.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(konec.end() - 3, konec.end()),
+              (std::vector<std::string>{"--------------------------------------------",
+                                        "Hmotnost kvadru: 0.0000000000",
+                                        "--------------------------------------------"}));
+}
+
+TEST(KuboMain, ZpravaOBehuPopiseKazdouFunkci)
+{
+    const char *popisy[] = {"ro(x, y, z) = 1\n", "ro(x, y, z) = x\n", "ro(x, y, z) = x + y + z\n"};
+    for (int funkce = 1; funkce <= 3; funkce++) {
+        TempDir dir;
+        RunResult r = kubo_main(dir, {"1", "1", "1", "0.1", std::to_string(funkce), "1", "100"});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_NE(r.out.find(std::string("Druh funkce: ") + popisy[funkce - 1] + "Pocet delniku: 1\n"),
+                  std::string::npos)
+            << r.out;
+    }
+}
+
+TEST(KuboMain, SpatneArgumentyKonciJednimRadkemBezPvm)
+{
+    // No daemon exists for this PVM_TMP: any PVM call would add libpvm's complaints.
+    TempDir dir;
+    const std::vector<std::string> bez_demona = {"PVM_TMP=" + dir.path(), "PVM_ALLOW_ROOT=1"};
+    const std::vector<std::vector<std::string>> pripady = {
+        {"20", "10", "1", "0.005", "1", "0", "5"},   {"20", "10", "1", "0.005", "1", "x", "5"},
+        {"20", "10", "1", "0.005", "1", "300", "5"}, {"20", "10", "1", "0.005", "1", "5", "0"},
+        {"20", "10", "1", "0.005", "1", "5", "-5"},  {"20", "10", "1", "0", "1", "5", "5"},
+        {"20", "10", "1", "nan", "1", "5", "5"},     {"1e300", "10", "1", "0.005", "1", "5", "5"},
+    };
+    for (const std::vector<std::string> &argumenty : pripady) {
+        std::vector<std::string> argv = {program_path("kubo-main")};
+        argv.insert(argv.end(), argumenty.begin(), argumenty.end());
+        RunResult r = run_program(argv, "", dir.path(), 20, bez_demona);
+        EXPECT_EQ(r.status, 1) << argumenty[3] << " " << argumenty[5] << " " << argumenty[6];
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(radky(r.err).size(), 1u) << r.err;
+    }
+}
+
+TEST(KuboMain, BezDemonaPvmKonciChybou)
+{
+    TempDir dir;
+    RunResult r = run_program({program_path("kubo-main"), "1", "1", "1", "0.1", "1", "2", "50"},
+                              "", dir.path(), 20, {"PVM_TMP=" + dir.path(), "PVM_ALLOW_ROOT=1"});
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Hlavni: Nelze se spojit s PVM"), std::string::npos) << r.err;
+}
+
+TEST(KuboMain, NespustitelnyDelnikSeZkusiPetkratAKonci)
+{
+    TempDir dir, prazdna_slozka;
+    RunResult r = kubo_main(dir, {"1", "1", "1", "0.1", "1", "2", "50"},
+                            {"-e", prazdna_slozka.path()});
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(vyber(r.out, "Hlavni \\d+: Chyba pri vytvareni delnika\\. Cislo chyby (-\\d+)").size(),
+              5u)
+        << r.out;
+    EXPECT_NE(r.out.find("Delnika se nepodarilo vytvorit ani na 5 pokusu, koncim."),
+              std::string::npos);
+    EXPECT_EQ(r.out.find("Hmotnost kvadru"), std::string::npos);
+}
+
+TEST(KuboMain, NezapisovatelnyLogKonciPredPrihlasenim)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("delnik.out"));
+    RunResult r = kubo_main(dir, {"1", "1", "1", "0.1", "1", "2", "50"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("'delnik.out'"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("Prihlasen do PVM"), std::string::npos);
+}
+
+TEST(KuboWorker, SpustenyMimoHlavniProgramKonci)
+{
+    TempDir dir;
+    RunResult r = run_program({script_path("pvm-run.sh"), program_path("kubo-worker")}, "",
+                              dir.path(), 30);
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Nebyl spusten hlavnim procesem kubo-main"), std::string::npos) << r.err;
+}
+
+}  // namespace
