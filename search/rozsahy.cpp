@@ -1,0 +1,18 @@
+// Range layout of the substring search.
+#include "rozsahy.h"
+
+int num_workers_max(int delka_in, int delka_f) { return delka_in / delka_f; }
+
+std::vector<Rozsah> rozloz_text(int delka_in, int delka_f, int num_workers)
+{
+    const int delka = delka_in / num_workers;
+    std::vector<Rozsah> rozsahy;
+    // The stride is one shorter than the chunk; together with the delka_f - 2 characters
+    // added at the end, a range's last possible occurrence starts just before the next range.
+    for (int i = 0; i < num_workers; i++) {
+        int odkud = i * (delka - 1);
+        int kam = i + 1 < num_workers ? odkud + delka + delka_f - 3 : delka_in - 1;
+        rozsahy.push_back({odkud, kam});
+    }
+    return rozsahy;
+}

@@ -1,0 +1,19 @@
+// Range layout of the substring search: which part of the text each worker searches.
+#pragma once
+
+#include <vector>
+
+// One worker's part of the text: first and last index, both inclusive.
+struct Rozsah {
+    int odkud;
+    int kam;
+};
+
+// Largest sensible worker count for a text of delka_in characters and a pattern of delka_f
+// (at least 1); each range must be at least as long as the pattern.
+int num_workers_max(int delka_in, int delka_f);
+
+// The num_workers ranges of a text of delka_in characters for a pattern of delka_f (2 or
+// more), with 1 <= num_workers <= num_workers_max: consecutive ranges share delka_f - 1
+// characters, so every occurrence lies wholly inside exactly one range.
+std::vector<Rozsah> rozloz_text(int delka_in, int delka_f, int num_workers);

@@ -1,0 +1,32 @@
+// Checks of what the user gives the search programs.
+#include "vstup.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+bool cti_cislo(const char *text, int &hodnota)
+{
+    char *konec = nullptr;
+    errno = 0;
+    long cislo = strtol(text, &konec, 10);
+    if (konec == text || *konec != '\0' || errno != 0 || cislo < INT_MIN || cislo > INT_MAX)
+        return false;
+    hodnota = static_cast<int>(cislo);
+    return true;
+}
+
+bool cti_slovo(FILE *vstup, std::string &slovo)
+{
+    int znak;
+    while ((znak = getc(vstup)) != EOF && isspace(znak)) {
+    }
+    if (znak == EOF)
+        return false;
+    slovo.clear();
+    do {
+        slovo.push_back(static_cast<char>(znak));
+    } while ((znak = getc(vstup)) != EOF && !isspace(znak));
+    return true;
+}

@@ -1,0 +1,40 @@
+// Tests of the checks of numbers in arguments and of the pattern word on input.
+#include "vstup.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CtiCislo, BereJenCeleCisloVRozsahuInt)
+{
+    int hodnota = 0;
+    EXPECT_TRUE(cti_cislo("5", hodnota) && hodnota == 5);
+    EXPECT_TRUE(cti_cislo("2147483647", hodnota) && hodnota == 2147483647);
+    EXPECT_TRUE(cti_cislo("-3", hodnota) && hodnota == -3);
+    for (const char *spatne : {"", "abc", "5x", "2.5", "2147483648", "-2147483649", "0x10"})
+        EXPECT_FALSE(cti_cislo(spatne, hodnota)) << spatne;
+}
+
+std::vector<std::string> slova(const std::string &vstup)
+{
+    FILE *f = tmpfile();
+    fwrite(vstup.data(), 1, vstup.size(), f);
+    rewind(f);
+    std::vector<std::string> vysledek;
+    std::string slovo;
+    while (cti_slovo(f, slovo))
+        vysledek.push_back(slovo);
+    fclose(f);
+    return vysledek;
+}
+
+TEST(CtiSlovo, CteSlovaLibovolneDelkyMeziMezerami)
+{
+    EXPECT_EQ(slova(""), std::vector<std::string>{});
+    EXPECT_EQ(slova(" \n\t\r\n"), std::vector<std::string>{});
+    EXPECT_EQ(slova("  ab\tcd\r\nef"), (std::vector<std::string>{"ab", "cd", "ef"}));
+    const std::string dlouhe(100000, 'z');
+    EXPECT_EQ(slova(dlouhe + "\n"), std::vector<std::string>{dlouhe});
+}
+
+}  // namespace

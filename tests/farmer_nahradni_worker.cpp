@@ -1,0 +1,35 @@
+// Test-only stand-in for worker: answers late for the first range, then fails as the pattern says.
+#include <pvm3.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "protokol.h"
+
+// Sends farmer a reply that announces nalezl positions and carries none.
+static void odpovez(int nalezl)
+{
+    pvm_initsend(PvmDataDefault);
+    pvm_pkint(&nalezl, 1, 1);
+    pvm_send(pvm_parent(), TAG_ODPOVED);
+}
+
+int main(int argc, char **argv)
+{
+    if (argc != 5)
+        return 2;
+    const char *vzor = argv[4];
+    if (strcmp(argv[2], "0") == 0) {
+        // Late, so that the other workers' ends are announced while farmer waits here.
+        usleep(500 * 1000);
+        odpovez(0);
+    } else if (strcmp(vzor, "umri") == 0) {
+        return 3;  // ends before it ever joins PVM
+    } else if (strcmp(vzor, "zmatek") == 0) {
+        odpovez(strcmp(argv[3], "0") == 0 ? -1 : 3);
+    }
+    // "odejdi" and the rest: join PVM and leave it without a reply
+    pvm_parent();
+    pvm_exit();
+    return 0;
+}

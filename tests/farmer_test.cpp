@@ -1,0 +1,186 @@
+// Whole runs of farmer with the real worker (or a failing stand-in) on a private PVM daemon.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "program_runner.h"
+
+namespace {
+
+const std::string VYZVA = "Zadejte hledany retezec: ";
+
+// farmer on file with worker count pocet, the pattern typed as vstup; tasks from programy.
+RunResult hledej(const TempDir &dir, const std::string &soubor, const std::string &pocet,
+                 const std::string &vstup, const std::string &programy = program_path(""))
+{
+    return run_program({script_path("pvm-run.sh"), "-e", programy, program_path("farmer"), soubor,
+                        pocet},
+                       vstup, dir.path());
+}
+
+// The report as farmer prints it (na_konzoli) or writes it in find_output.txt.
+std::string zprava(const std::string &vzor, const std::string &soubor,
+                   const std::vector<int> &pozice, bool na_konzoli)
+{
+    if (pozice.empty())
+        return "Nebyl nalezen zadny vyskyt podretezce: \"" + vzor + "\"\n";
+    std::string s = "Pocet nalezenych podretezcu \"" + vzor + "\"\nv souboru \"" + soubor +
+                    "\" : " + std::to_string(pozice.size()) + (na_konzoli ? "\n\n" : "\n") +
+                    "Vypis indexu, urcujicich pozice nalezenych podretezcu v retezci:\n";
+    for (int p : pozice)
+        s += std::to_string(p) + "\n";
+    return s;
+}
+
+// Checks a successful run: console after the prompt (and pred_zpravou) and the report file.
+void over_zpravu(const RunResult &r, const TempDir &dir, const std::string &vzor,
+                 const std::vector<int> &pozice, const std::string &pred_zpravou = "")
+{
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, VYZVA + pred_zpravou + zprava(vzor, "text.txt", pozice, true));
+    EXPECT_EQ(dir.read("find_output.txt"), zprava(vzor, "text.txt", pozice, false));
+}
+
+TEST(Farmer, PrekryteVyskytyIPresKonecRadku)
+{
+    TempDir dir;
+    dir.write("text.txt", "xaaa\r\naab\nzaa\n");  // joined: xaaaaabzaa
+    over_zpravu(hledej(dir, "text.txt", "3", "aa\n"), dir, "aa", {1, 2, 3, 4, 8});
+    // One worker's range is the whole text, up to the occurrence at its very end.
+    over_zpravu(hledej(dir, "text.txt", "1", "aa"), dir, "aa", {1, 2, 3, 4, 8});
+    over_zpravu(hledej(dir, "text.txt", "2", "  ab "), dir, "ab", {5});
+    over_zpravu(hledej(dir, "text.txt", "2", "qq"), dir, "qq", {});
+}
+
+TEST(Farmer, PoziceACelkemJakoNaivniHledani)
+{
+    std::mt19937 nahoda(3);
+    std::string obsah, text;
+    for (int radek = 0; radek < 3000; radek++) {
+        std::string r;
+        for (int i = nahoda() % 40; i > 0; i--)
+            r += "abc"[nahoda() % 3];
+        obsah += r + (radek % 3 ? "\n" : "\r\n");
+        text += r;
+    }
+    std::vector<int> pozice;
+    for (size_t p = text.find("abca"); p != std::string::npos; p = text.find("abca", p + 1))
+        pozice.push_back(static_cast<int>(p));
+    TempDir dir;
+    dir.write("text.txt", obsah);
+    over_zpravu(hledej(dir, "text.txt", "7", "abca"), dir, "abca", pozice);
+}
+
+TEST(Farmer, PrilisMnohoWorkeruSeSnizi)
+{
+    TempDir dir;
+    dir.write("text.txt", "abcabcabca");
+    over_zpravu(hledej(dir, "text.txt", "5", "abc"), dir, "abc", {0, 3, 6},
+                "Zadan prilis velky pocet workeru, upravuji pocet na: 3.\n\n");
+    over_zpravu(hledej(dir, "text.txt", "3", "abc"), dir, "abc", {0, 3, 6});
+}
+
+TEST(Farmer, TextKratsiNezRetezecNepotrebujePvm)
+{
+    // An empty PVM_TMP: any attempt to reach a daemon would fail the run.
+    TempDir dir, prazdny;
+    for (const char *obsah : {"", "ab\n"}) {
+        dir.write("text.txt", obsah);
+        RunResult r = run_program({program_path("farmer"), "text.txt", "4"}, "abc", dir.path(), 30,
+                                  {"PVM_TMP=" + prazdny.path(), "PVM_ALLOW_ROOT=1"});
+        over_zpravu(r, dir, "abc", {});
+    }
+}
+
+TEST(Farmer, SpatneZadaniKonciStatusemJednaPredCtenimSouboru)
+{
+    TempDir dir;
+    const std::string pouziti =
+        "Spatne zadane vstupni parametry!\n pouziti: farmer <jmeno_souboru> <pocet_workeru>\n";
+    const struct {
+        std::vector<std::string> argumenty;
+        std::string vstup, out;
+    } pripady[] = {
+        {{"nic.txt"}, "ab", pouziti},
+        {{"nic.txt", "2", "3"}, "ab", pouziti},
+        {{"nic.txt", "0"}, "ab", "Spatne zadany pocet workeru \"0\" (musi byt kladne cele cislo)!\n"},
+        {{"nic.txt", "-2"}, "ab", "Spatne zadany pocet workeru \"-2\" (musi byt kladne cele cislo)!\n"},
+        {{"nic.txt", "3x"}, "ab", "Spatne zadany pocet workeru \"3x\" (musi byt kladne cele cislo)!\n"},
+        {{"nic.txt", "2"}, "a", VYZVA + "Spatne zadany retezec (velikost min. 2 znaky)!"},
+        {{"nic.txt", "2"}, " \n", VYZVA + "Nebyl zadan zadny retezec (vstup skoncil)!\n"},
+        {{"nic.txt", "2"}, std::string("a\0b", 3), VYZVA + "Hledany retezec nesmi obsahovat znak NUL!\n"},
+    };
+    for (const auto &p : pripady) {
+        std::vector<std::string> argv = {program_path("farmer")};
+        argv.insert(argv.end(), p.argumenty.begin(), p.argumenty.end());
+        RunResult r = run_program(argv, p.vstup, dir.path(), 30);
+        EXPECT_EQ(r.status, 1) << p.out;
+        EXPECT_EQ(r.out, p.out);
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+TEST(Farmer, NecitelnySouborKonciStatusemJedna)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("slozka"));
+    RunResult r = hledej(dir, "nic.txt", "2", "ab");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "fopen: Chyba pri praci se souborem : nic.txt\n");
+    r = hledej(dir, "slozka", "2", "ab");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "fread: Chyba pri cteni souboru.\n");
+}
+
+TEST(Farmer, BezDemonaKonciStatusemJedna)
+{
+    TempDir dir, prazdny;
+    dir.write("text.txt", "abab");
+    RunResult r = run_program({program_path("farmer"), "text.txt", "2"}, "ab", dir.path(), 30,
+                              {"PVM_TMP=" + prazdny.path(), "PVM_ALLOW_ROOT=1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Nelze se spojit s PVM (pvm_mytid: -14), bezi demon pvmd?\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(dir.exists("find_output.txt"));
+}
+
+TEST(Farmer, ZtracenyWorkerUkonciBehBezZpravy)
+{
+    // The stand-in answers for the first range and fails for the second as the pattern says.
+    const struct {
+        std::string vzor, duvod;
+    } pripady[] = {
+        {"umri", "skoncil bez odpovedi"},
+        {"odejdi", "skoncil bez odpovedi"},
+        {"zmatek", "poslal neplatnou odpoved"},
+    };
+    for (const auto &p : pripady) {
+        TempDir dir;
+        dir.write("text.txt", "0123456789\n0123456789\n");
+        dir.write("find_output.txt", "stara zprava\n");
+        RunResult r = hledej(dir, "text.txt", "2", p.vzor, KVS_TEST_BIN_DIR);
+        EXPECT_FALSE(r.timed_out);
+        EXPECT_EQ(r.status, 1) << p.vzor;
+        EXPECT_EQ(r.out, VYZVA);
+        EXPECT_EQ(r.err.substr(0, 7), "Worker ") << r.err;
+        EXPECT_NE(r.err.find(" (rozsah 9-19) " + p.duvod + "!\n"), std::string::npos) << r.err;
+        EXPECT_FALSE(dir.exists("find_output.txt")) << p.vzor;
+    }
+}
+
+TEST(Farmer, NezapsanaZpravaSeOdstrani)
+{
+    TempDir dir;
+    dir.write("text.txt", "abab");
+    std::filesystem::create_symlink("/dev/full", dir.file("find_output.txt"));
+    RunResult r = hledej(dir, "text.txt", "2", "ab");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Soubor find_output.txt nelze cely zapsat, byl odstranen!\n");
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.file("find_output.txt")));
+}
+
+}  // namespace
