@@ -3,22 +3,26 @@
 // returns the last one.
 #include <pvm3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "kubo_prace.h"
+#include "kubo_prideleni.h"
 #include "kubo_ro.h"
 
 static Kvadr kvadr;
 static double d;
 static int druh_funkce;
 static int velikost_prace;
-static int zadana_prace;
-static int pracujicich_workeru;
 
 static int pocet_delniku;
 static int delnici[MAX_DELNIKU];
 static double hmotnost;
+
+// Who holds which slab; it also keeps zadana_prace and pracujicich_workeru.
+static Prideleni prideleni;
 
 // Failed starts of one worker slot before the run is given up.
 static const int POKUSU_NA_DELNIKA = 5;
@@ -87,6 +91,10 @@ static bool spust_delnika(int i)
                                  1, &delnici[i]);
         if (spusteno == 1) {
             printf("Hlavni %d: Vytvoren delnik %d.\n", mytid, delnici[i]);
+            Delnik delnik;
+            delnik.tid = delnici[i];
+            delnik.hostitel = pvm_tidtohost(delnici[i]);
+            prideleni.delnici.push_back(delnik);
             return true;
         }
         printf("Hlavni %d: Chyba pri vytvareni delnika. Cislo chyby %d\n", mytid,
@@ -119,11 +127,26 @@ static void posli_jednotku(int tid, const Jednotka &j)
 
 static void pridel_praci(int tid)
 {
-    if (zadana_prace >= 100)
+    int i = najdi_delnika(prideleni, tid);
+    int predtim = prideleni.zadana_prace;
+    int cislo = vydej_jednotku(prideleni, i);
+    if (cislo < 0)
         return;
-    printf("Hlavni %d: Prideluji praci delnikovi %d, prideleno %d%%\n", mytid, tid, zadana_prace);
-    posli_jednotku(tid, dalsi_jednotka(kvadr, zadana_prace, velikost_prace));
-    pracujicich_workeru++;
+    const VydanaJednotka &j = prideleni.jednotky[cislo];
+    if (prideleni.zadana_prace != predtim)
+        printf("Hlavni %d: Prideluji praci delnikovi %d, prideleno %d%%\n", mytid, tid, predtim);
+    else
+        printf("Hlavni %d: Prideluji znovu praci delnikovi %d, od %d%%\n", mytid, tid,
+               j.od_procent);
+    posli_jednotku(tid, j.box);
+}
+
+// Hands the units of lost workers to workers that sit idle: those ask for nothing more.
+static void pridel_vracene_necinnym()
+{
+    for (const Delnik &delnik : prideleni.delnici)
+        if (delnik.stav == PRIPRAVEN && !prideleni.vracene.empty())
+            pridel_praci(delnik.tid);
 }
 
 static void ohlas_se()
@@ -133,41 +156,137 @@ static void ohlas_se()
     pvm_mcast(delnici, pocet_delniku, ZNACKA_HLAVNI);
 }
 
+// Asks the daemons to report any worker that exits and any host of a worker that is lost,
+// so that no wait below lasts for ever.
+static void hlidej_delniky()
+{
+    pvm_notify(PvmTaskExit, ZNACKA_KONEC_ULOHY, pocet_delniku, delnici);
+    std::vector<int> hostitele;
+    for (const Delnik &delnik : prideleni.delnici)
+        if (std::find(hostitele.begin(), hostitele.end(), delnik.hostitel) == hostitele.end())
+            hostitele.push_back(delnik.hostitel);
+    pvm_notify(PvmHostDelete, ZNACKA_KONEC_HOSTITELE, (int)hostitele.size(), hostitele.data());
+}
+
+// Blocks for the next message from anyone; returns its tag, its items left to unpack.
+static int prijmi_zpravu()
+{
+    int bytes, znacka, odesilatel;
+    pvm_bufinfo(pvm_recv(-1, -1), &bytes, &znacka, &odesilatel);
+    return znacka;
+}
+
+static void ztrat(int i)
+{
+    int tid = prideleni.delnici[i].tid;
+    int cislo = ztrat_delnika(prideleni, i);
+    if (cislo >= 0)
+        printf("Hlavni %d: Delnik %d ztracen, jeho praci od %d%% pridelim znovu\n", mytid, tid,
+               prideleni.jednotky[cislo].od_procent);
+    else
+        printf("Hlavni %d: Delnik %d ztracen\n", mytid, tid);
+}
+
+// A notice of a task's exit or a host's loss marks the workers concerned lost; a message
+// with any other tag is none of this phase's business and is dropped.
+static void zpracuj_ztratu(int znacka)
+{
+    if (znacka != ZNACKA_KONEC_ULOHY && znacka != ZNACKA_KONEC_HOSTITELE)
+        return;
+    int kdo;
+    pvm_upkint(&kdo, 1, 1);
+    for (size_t i = 0; i < prideleni.delnici.size(); i++) {
+        const Delnik &delnik = prideleni.delnici[i];
+        bool zasazen = znacka == ZNACKA_KONEC_ULOHY ? delnik.tid == kdo : delnik.hostitel == kdo;
+        if (zasazen && delnik.stav != ZTRACEN && delnik.stav != ZASTAVEN)
+            ztrat((int)i);
+    }
+    pridel_vracene_necinnym();
+}
+
+static bool nekdo_je(StavDelnika stav)
+{
+    for (const Delnik &delnik : prideleni.delnici)
+        if (delnik.stav == stav)
+            return true;
+    return false;
+}
+
 static void cekej_na_pripravenost()
 {
-    for (int i = 0; i < pocet_delniku; i++) {
+    while (nekdo_je(SPUSTEN)) {
+        int znacka = prijmi_zpravu();
+        if (znacka != ZNACKA_PRIPRAVEN) {
+            zpracuj_ztratu(znacka);
+            continue;
+        }
         int tid;
-        pvm_recv(-1, ZNACKA_PRIPRAVEN);
         pvm_upkint(&tid, 1, 1);
         printf("Hlavni %d: Delnik cislo %d k praci pripraven\n", mytid, tid);
+        int i = najdi_delnika(prideleni, tid);
+        if (i >= 0 && prideleni.delnici[i].stav == SPUSTEN)
+            prideleni.delnici[i].stav = PRIPRAVEN;
     }
 }
 
-static void smycka_zprav()
+static void zpracuj_vysledek()
 {
-    while (pracujicich_workeru > 0 || zadana_prace <= 99) {
-        int tid;
-        double dilci;
-        pvm_recv(-1, ZNACKA_VYSLEDEK);
-        pvm_upkint(&tid, 1, 1);
-        pvm_upkdouble(&dilci, 1, 1);
+    int tid;
+    double dilci;
+    pvm_upkint(&tid, 1, 1);
+    pvm_upkdouble(&dilci, 1, 1);
+    int i = najdi_delnika(prideleni, tid);
+    if (i < 0)
+        return;
+    if (!prijmi_vysledek(prideleni, i)) {
+        printf("Hlavni %d: Vysledek delnika %d uz byl zapocten, nepricitam ho\n", mytid, tid);
+    } else {
         printf("Hlavni %d: Parcialni hmotnost z delnika %d: %6.10f\n", mytid, tid, dilci);
         hmotnost += dilci;
-        pracujicich_workeru--;
-        pridel_praci(tid);
     }
+    if (prideleni.delnici[i].stav != ZTRACEN)
+        pridel_praci(tid);
 }
 
-// The stop carries whatever the send buffer holds (the last unit): workers read nothing of it.
+// Returns false when every worker is lost before the work is done.
+static bool smycka_zprav()
+{
+    while (prace_zbyva(prideleni)) {
+        if (zivych_delniku(prideleni) == 0) {
+            printf("Hlavni %d: Vsichni delnici jsou ztraceni, vypocet nelze dokoncit\n", mytid);
+            return false;
+        }
+        int znacka = prijmi_zpravu();
+        if (znacka == ZNACKA_VYSLEDEK)
+            zpracuj_vysledek();
+        else
+            zpracuj_ztratu(znacka);
+    }
+    return true;
+}
+
+// The stop carries whatever the send buffer holds (the last unit): workers read nothing of
+// it. Only workers still alive are stopped and waited for.
 static void ukonci_delniky()
 {
     printf("Hlavni %d: Ukoncuji delniky. Cekam na odezvu...\n", mytid);
-    pvm_mcast(delnici, pocet_delniku, ZNACKA_KONEC);
-    for (int i = 0; i < pocet_delniku; i++) {
+    std::vector<int> zivi;
+    for (const Delnik &delnik : prideleni.delnici)
+        if (delnik.stav != ZTRACEN)
+            zivi.push_back(delnik.tid);
+    pvm_mcast(zivi.data(), (int)zivi.size(), ZNACKA_KONEC);
+    while (nekdo_je(PRIPRAVEN)) {
+        int znacka = prijmi_zpravu();
+        if (znacka != ZNACKA_KONEC) {
+            zpracuj_ztratu(znacka);
+            continue;
+        }
         int tid;
-        pvm_recv(-1, ZNACKA_KONEC);
         pvm_upkint(&tid, 1, 1);
         printf("Hlavni %d: Delnik cislo %d ukoncen\n", mytid, tid);
+        int i = najdi_delnika(prideleni, tid);
+        if (i >= 0)
+            prideleni.delnici[i].stav = ZASTAVEN;
     }
 }
 
@@ -178,6 +297,8 @@ static void prevezmi_parametry(const ParametryBehu &p)
     druh_funkce = p.druh_funkce;
     pocet_delniku = p.pocet_delniku;
     velikost_prace = p.velikost_prace;
+    prideleni.kvadr = kvadr;
+    prideleni.velikost_prace = velikost_prace;
 }
 
 static bool prihlas_se()
@@ -202,12 +323,17 @@ static int spocitej()
         pvm_exit();
         return 1;
     }
+    hlidej_delniky();
     ohlas_se();
     cekej_na_pripravenost();
-    for (int i = 0; i < pocet_delniku; i++)
-        pridel_praci(delnici[i]);
+    for (const Delnik &delnik : prideleni.delnici)
+        if (delnik.stav == PRIPRAVEN)
+            pridel_praci(delnik.tid);
     printf("Hlavni %d: Spoustim smycku zprav\n", mytid);
-    smycka_zprav();
+    if (!smycka_zprav()) {
+        pvm_exit();
+        return 1;
+    }
     printf("Hlavni %d: Ukoncuji smycku zprav\n", mytid);
     ukonci_delniky();
     pvm_exit();

@@ -11,8 +11,10 @@ enum ZnackaZpravy {
     ZNACKA_KONEC = 6,      // stop (master to workers), stopped (worker to master)
     ZNACKA_PRACE = 7,      // work unit: x, y, z from; x, y, z to; step; density number
     ZNACKA_VYSLEDEK = 8,   // partial result: worker identifier, partial mass
-    // Notices from the PVM daemons about lost tasks and hosts; never sent by a task.
-    ZNACKA_ZTRATA = 90,
+    // Notices from the PVM daemons, never sent by a task: a task has exited (its identifier),
+    // a host has been lost (the identifier of its daemon).
+    ZNACKA_KONEC_ULOHY = 90,
+    ZNACKA_KONEC_HOSTITELE = 91,
 };
 
 // Largest number of workers one run may start.

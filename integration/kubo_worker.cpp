@@ -59,7 +59,7 @@ static bool smycka_prace()
     while (ukoncit == 0) {
         int bytes, znacka, odesilatel;
         pvm_bufinfo(pvm_recv(-1, -1), &bytes, &znacka, &odesilatel);
-        if (znacka == ZNACKA_ZTRATA) {
+        if (znacka == ZNACKA_KONEC_ULOHY) {
             loguj("Delnik %d: Hlavni proces %d skoncil, koncim\n", mytid, chief_tid);
             return false;
         }
@@ -105,7 +105,7 @@ static bool prijmi_hlavniho()
               rodic);
         return false;
     }
-    pvm_notify(PvmTaskExit, ZNACKA_ZTRATA, 1, &chief_tid);
+    pvm_notify(PvmTaskExit, ZNACKA_KONEC_ULOHY, 1, &chief_tid);
     pvm_initsend(PvmDataDefault);
     pvm_pkint(&mytid, 1, 1);
     pvm_send(chief_tid, ZNACKA_PRIPRAVEN);

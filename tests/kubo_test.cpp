@@ -290,3 +290,55 @@ TEST(KuboWorker, SpustenyMimoHlavniProgramKonci)
 }
 
 }  // namespace
+
+namespace {
+
+// kubo-main on a private virtual machine, one of whose workers is killed once the first
+// units are out; every unit of this cuboid keeps a worker busy for a while.
+RunResult kubo_main_se_ztratou(const TempDir &dir, const std::string &delniku)
+{
+    return run_program({test_script_path("zabij_za_behu.sh"), "Spoustim smycku zprav",
+                        "kubo-worker.exe", "--", script_path("pvm-run.sh"),
+                        program_path("kubo-main"), "10", "2", "1", "0.002", "3", delniku, "10"},
+                       "", dir.path(), 300);
+}
+
+TEST(KuboZtrata, ZabityDelnikNezmeniSoucet)
+{
+    TempDir dir;
+    RunResult r = kubo_main_se_ztratou(dir, "3");
+    ASSERT_FALSE(r.timed_out);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.err.find("killed kubo-worker.exe"), std::string::npos) << r.err;
+    EXPECT_EQ(vyber(r.out, "Hlavni \\d+: Delnik \\d+ ztracen, jeho praci od (\\d+)% pridelim znovu")
+                  .size(),
+              1u)
+        << r.out;
+    EXPECT_EQ(vyber(r.out, "Hlavni \\d+: Prideluji znovu praci delnikovi \\d+, od (\\d+)%").size(),
+              1u);
+    EXPECT_EQ(vyber(r.out, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen").size(), 2u);
+
+    Kvadr kvadr;
+    kvadr.x = 10;
+    kvadr.y = 2;
+    kvadr.z = 1;
+    std::vector<std::string> soucet = vyber(r.out, "Hmotnost kvadru: (\\S+)");
+    ASSERT_EQ(soucet.size(), 1u);
+    EXPECT_TRUE(soucet_sedi(dilci_hmotnosti(kvadr, 0.002, 3, 10),
+                            vyber(r.out, "Hlavni \\d+: Parcialni hmotnost z delnika \\d+: (\\S+)"),
+                            soucet[0]));
+}
+
+TEST(KuboZtrata, ZtrataVsechDelnikuKonciChybou)
+{
+    TempDir dir;
+    RunResult r = kubo_main_se_ztratou(dir, "1");
+    ASSERT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_NE(r.out.find("Vsichni delnici jsou ztraceni, vypocet nelze dokoncit"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("Hmotnost kvadru"), std::string::npos);
+}
+
+}  // namespace

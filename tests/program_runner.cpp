@@ -23,7 +23,12 @@ std::string program_path(const std::string &name) { return std::string(KVS_BIN_D
 
 std::string script_path(const std::string &name)
 {
-    return std::string(KVS_SCRIPTS_DIR) + "/" + name;
+    return std::string(KVS_SOURCE_DIR) + "/scripts/" + name;
+}
+
+std::string test_script_path(const std::string &name)
+{
+    return std::string(KVS_SOURCE_DIR) + "/tests/" + name;
 }
 
 static void exec_child(const std::vector<std::string> &argv, const std::string &dir,

@@ -23,6 +23,9 @@ std::string program_path(const std::string &name);
 // Path of a script in the project's scripts folder.
 std::string script_path(const std::string &name);
 
+// Path of a helper script of the tests, in the tests folder.
+std::string test_script_path(const std::string &name);
+
 // A fresh empty folder that is removed with everything in it when the object goes.
 class TempDir {
 public:

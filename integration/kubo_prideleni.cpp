@@ -1,0 +1,80 @@
+// The master's book of workers and work units.
+#include "kubo_prideleni.h"
+
+#include <algorithm>
+
+int najdi_delnika(const Prideleni &p, int tid)
+{
+    for (size_t i = 0; i < p.delnici.size(); i++)
+        if (p.delnici[i].tid == tid)
+            return (int)i;
+    return -1;
+}
+
+static int nova_jednotka(Prideleni &p)
+{
+    VydanaJednotka j;
+    j.od_procent = p.zadana_prace;
+    j.box = dalsi_jednotka(p.kvadr, p.zadana_prace, p.velikost_prace);
+    p.jednotky.push_back(j);
+    return (int)p.jednotky.size() - 1;
+}
+
+int vydej_jednotku(Prideleni &p, int i)
+{
+    int cislo;
+    if (!p.vracene.empty()) {
+        cislo = p.vracene.front();
+        p.vracene.pop_front();
+    } else if (p.zadana_prace < 100) {
+        cislo = nova_jednotka(p);
+    } else {
+        return -1;
+    }
+    p.delnici[i].stav = PRACUJE;
+    p.delnici[i].jednotka = cislo;
+    p.pracujicich_workeru++;
+    return cislo;
+}
+
+bool prijmi_vysledek(Prideleni &p, int i)
+{
+    Delnik &d = p.delnici[i];
+    if (d.stav == PRACUJE) {
+        d.stav = PRIPRAVEN;
+        p.pracujicich_workeru--;
+    }
+    if (d.jednotka < 0 || p.jednotky[d.jednotka].zapocteno)
+        return false;
+    p.jednotky[d.jednotka].zapocteno = true;
+    // A lost worker's result that came after all: its unit need not run again.
+    p.vracene.erase(std::remove(p.vracene.begin(), p.vracene.end(), d.jednotka), p.vracene.end());
+    return true;
+}
+
+int ztrat_delnika(Prideleni &p, int i)
+{
+    Delnik &d = p.delnici[i];
+    if (d.stav == ZTRACEN || d.stav == ZASTAVEN)
+        return -1;
+    bool drzel = d.stav == PRACUJE;
+    d.stav = ZTRACEN;
+    if (!drzel)
+        return -1;
+    p.pracujicich_workeru--;
+    if (p.jednotky[d.jednotka].zapocteno)
+        return -1;
+    p.vracene.push_back(d.jednotka);
+    return d.jednotka;
+}
+
+bool prace_zbyva(const Prideleni &p)
+{
+    return p.pracujicich_workeru > 0 || p.zadana_prace <= 99 || !p.vracene.empty();
+}
+
+int zivych_delniku(const Prideleni &p)
+{
+    return (int)std::count_if(p.delnici.begin(), p.delnici.end(),
+                              [](const Delnik &d) { return d.stav != ZTRACEN; });
+}

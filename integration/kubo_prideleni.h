@@ -1,0 +1,60 @@
+// The master's book of workers and work units: who holds which slab, which results have
+// been counted, and which slabs of lost workers wait to be handed out again. No PVM here.
+#pragma once
+
+#include <deque>
+#include <vector>
+
+#include "kubo_prace.h"
+
+enum StavDelnika {
+    SPUSTEN,    // spawned, not yet reported ready
+    PRIPRAVEN,  // ready and holding no unit
+    PRACUJE,    // holding a unit
+    ZASTAVEN,   // answered the stop
+    ZTRACEN,    // exited or lost with its host before the end
+};
+
+struct Delnik {
+    int tid = 0;
+    int hostitel = 0;   // PVM identifier of the host it runs on
+    StavDelnika stav = SPUSTEN;
+    int jednotka = -1;  // number of the unit it holds or last held
+};
+
+struct VydanaJednotka {
+    Jednotka box;
+    int od_procent = 0;  // share of the x edge where it starts
+    bool zapocteno = false;
+};
+
+struct Prideleni {
+    Kvadr kvadr;
+    int velikost_prace = 0;
+    int zadana_prace = 0;         // percent of the x edge handed out for the first time
+    int pracujicich_workeru = 0;  // workers holding a unit
+    std::vector<Delnik> delnici;
+    std::vector<VydanaJednotka> jednotky;  // every unit handed out, by number
+    std::deque<int> vracene;               // units of lost workers, to be handed out again
+};
+
+// Index of the worker with that task identifier, or -1.
+int najdi_delnika(const Prideleni &p, int tid);
+
+// Gives worker i its next unit: one of a lost worker first, else a fresh slab. Returns the
+// unit's number, or -1 when nothing is left to hand out.
+int vydej_jednotku(Prideleni &p, int i);
+
+// Takes the result of worker i for the unit it holds. Returns false when that unit's result
+// was already counted (a lost worker's late result and its rerun can both arrive).
+bool prijmi_vysledek(Prideleni &p, int i);
+
+// Marks worker i lost. Returns the number of the unit it held, now waiting to be handed out
+// again, or -1 when it held none.
+int ztrat_delnika(Prideleni &p, int i);
+
+// True while some unit is still out or not yet handed out.
+bool prace_zbyva(const Prideleni &p);
+
+// Workers not lost, whatever they are doing.
+int zivych_delniku(const Prideleni &p);
