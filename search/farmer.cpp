@@ -26,6 +26,7 @@ const int TAG_KONEC_WORKERU = 91;
 const int TAG_KONEC_HOSTITELE = 92;
 
 const char *const VYSTUP = "find_output.txt";
+// Block size of a range index in the workers' arguments; an int needs 12 at the most.
 const int DELKA_CISLA = 20;
 
 // Leaves PVM and ends with status 1: the way out of every failure once PVM is joined.
@@ -169,8 +170,8 @@ std::vector<int> sber_odpovedi(const std::vector<int> &wtids, const std::vector<
         else if (!rozbal_odpoved(rozsahy[i], vystup))
             duvod = "poslal neplatnou odpoved";
         if (duvod != nullptr) {
-            fprintf(stderr, "Worker t%x (rozsah %d-%d) %s!\n", wtids[i], rozsahy[i].odkud,
-                    rozsahy[i].kam, duvod);
+            fprintf(stderr, "Worker t%x (rozsah %d-%d) %s!\n", static_cast<unsigned>(wtids[i]),
+                    rozsahy[i].odkud, rozsahy[i].kam, duvod);
             // An older report left in place would pass for this run's result.
             remove(VYSTUP);
             opust_pvm_s_chybou();

@@ -79,11 +79,4 @@ TEST(HlpSelhani, KonciStatusemJednaSeZpravou)
                 "^fread: Chyba pri cteni souboru.\n$");
 }
 
-TEST(AlocString, DaBlokZadaneDelky)
-{
-    char *blok = aloc_string(30);
-    blok[29] = 'x';
-    free(blok);
-}
-
 }  // namespace

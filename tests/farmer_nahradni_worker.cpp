@@ -26,7 +26,9 @@ int main(int argc, char **argv)
     } else if (strcmp(vzor, "umri") == 0) {
         return 3;  // ends before it ever joins PVM
     } else if (strcmp(vzor, "zmatek") == 0) {
-        odpovez(strcmp(argv[3], "0") == 0 ? -1 : 3);
+        odpovez(3);  // announces positions it never sends
+    } else if (strcmp(vzor, "prilis") == 0) {
+        odpovez(1000000);  // more positions than its range has characters
     }
     // "odejdi" and the rest: join PVM and leave it without a reply
     pvm_parent();

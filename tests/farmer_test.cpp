@@ -107,7 +107,6 @@ TEST(Farmer, SpatneZadaniKonciStatusemJednaPredCtenimSouboru)
         {{"nic.txt"}, "ab", pouziti},
         {{"nic.txt", "2", "3"}, "ab", pouziti},
         {{"nic.txt", "0"}, "ab", "Spatne zadany pocet workeru \"0\" (musi byt kladne cele cislo)!\n"},
-        {{"nic.txt", "-2"}, "ab", "Spatne zadany pocet workeru \"-2\" (musi byt kladne cele cislo)!\n"},
         {{"nic.txt", "3x"}, "ab", "Spatne zadany pocet workeru \"3x\" (musi byt kladne cele cislo)!\n"},
         {{"nic.txt", "2"}, "a", VYZVA + "Spatne zadany retezec (velikost min. 2 znaky)!"},
         {{"nic.txt", "2"}, " \n", VYZVA + "Nebyl zadan zadny retezec (vstup skoncil)!\n"},
@@ -120,6 +119,54 @@ TEST(Farmer, SpatneZadaniKonciStatusemJednaPredCtenimSouboru)
         EXPECT_EQ(r.status, 1) << p.out;
         EXPECT_EQ(r.out, p.out);
         EXPECT_EQ(r.err, "");
+    }
+}
+
+TEST(Farmer, JmenoSouboruARetezecNemajiOmezeniDelky)
+{
+    TempDir dir;
+    const std::string jmeno(120, 's'), vzor = std::string(150, 'v') + "x";
+    dir.write(jmeno, "a" + vzor + "\n" + vzor.substr(0, 70) + "\n" + vzor.substr(70) + "\n");
+    RunResult r = hledej(dir, jmeno, "1", vzor);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, VYZVA + zprava(vzor, jmeno, {1, 152}, true));
+}
+
+TEST(Farmer, BezProgramuWorkerKonciStatusemJedna)
+{
+    TempDir dir, bez_programu;
+    dir.write("text.txt", "abab");
+    RunResult r = hledej(dir, "text.txt", "2", "ab", bez_programu.path());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "pvm_spawn: Task nebyl vytvoren!\n");
+    EXPECT_FALSE(dir.exists("find_output.txt"));
+}
+
+TEST(WorkerHledani, SpatneZadaniNaChybovyVystupAStatusJedna)
+{
+    TempDir dir;
+    dir.write("text.txt", "ab\ncd\n");
+    const struct {
+        std::vector<std::string> argumenty;
+        std::string err;
+    } pripady[] = {
+        {{"text.txt", "0", "3"},
+         "Spatne zadane vstupni parametry!\n"
+         " pouziti: worker <jmeno_souboru> <od> <do> <retezec>\n"},
+        {{"text.txt", "3", "2", "ab"}, "worker: neplatny rozsah \"3\" az \"2\"!\n"},
+        {{"text.txt", "-1", "2", "ab"}, "worker: neplatny rozsah \"-1\" az \"2\"!\n"},
+        {{"text.txt", "0", "3x", "ab"}, "worker: neplatny rozsah \"0\" az \"3x\"!\n"},
+        {{"text.txt", "0", "3", ""}, "worker: prazdny hledany retezec!\n"},
+        {{"nic.txt", "0", "3", "ab"}, "fopen: Chyba pri praci se souborem : nic.txt\n"},
+        {{"text.txt", "0", "4", "ab"}, "worker: text souboru text.txt konci pred indexem 4!\n"},
+        {{"text.txt", "0", "3", "ab"}, "worker: neni spusten farmerem (pvm_parent: -23)!\n"},
+    };
+    for (const auto &p : pripady) {
+        std::vector<std::string> argv = {script_path("pvm-run.sh"), program_path("worker")};
+        argv.insert(argv.end(), p.argumenty.begin(), p.argumenty.end());
+        RunResult r = run_program(argv, "", dir.path(), 30);
+        EXPECT_EQ(r.status, 1) << p.err;
+        EXPECT_EQ(r.err, p.err);
     }
 }
 
@@ -157,6 +204,7 @@ TEST(Farmer, ZtracenyWorkerUkonciBehBezZpravy)
         {"umri", "skoncil bez odpovedi"},
         {"odejdi", "skoncil bez odpovedi"},
         {"zmatek", "poslal neplatnou odpoved"},
+        {"prilis", "poslal neplatnou odpoved"},
     };
     for (const auto &p : pripady) {
         TempDir dir;
