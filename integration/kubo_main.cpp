@@ -346,6 +346,8 @@ static int spocitej()
 
 int main(int argc, char *argv[])
 {
+    // Progress lines are meant to be seen as they happen, also through a pipe or in a file.
+    setvbuf(stdout, nullptr, _IOLBF, 0);
     if (!log_start())
         return 1;
     if (argc != 8) {
@@ -362,6 +364,5 @@ int main(int argc, char *argv[])
     prevezmi_parametry(p);
     vypis_hlavicku();
     vypis_zpravu();
-    fflush(stdout);
     return spocitej();
 }

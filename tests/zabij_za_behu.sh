@@ -20,8 +20,8 @@ finish() {
 }
 trap finish EXIT
 
-# Line-buffered, so the trigger line shows as soon as it is printed.
-stdbuf -oL "$@" > "$out" &
+# The command must print its lines as they happen (line-buffered) for the trigger to work.
+"$@" > "$out" &
 command_pid=$!
 
 until grep -qE "$line" "$out"; do
