@@ -61,8 +61,13 @@ static void vynasob_vektor(const Matice &n_matice, std::vector<float> &vysledek,
 int spust_mocninu_matice()
 {
     FILE *fr = otevri_soubor("matice.txt");
+    return fr == nullptr ? 1 : umocni_ze_souboru(fr);
+}
+
+int umocni_ze_souboru(FILE *fr)
+{
     Matice n_matice;
-    if (fr == nullptr || !nacti_matici(fr, n_matice))
+    if (!nacti_matici(fr, n_matice))
         return 1;
     vypis_matice(n_matice);
 
