@@ -212,20 +212,24 @@ static bool nekdo_je(StavDelnika stav)
     return false;
 }
 
-static void cekej_na_pripravenost()
+// Waits until no worker is left in state cekajici. Each message with tag znacka names a
+// worker in its first item; the line hlaseni is printed with it and the worker moves to
+// state dalsi. Notices of lost workers are handled on the way.
+static void cekej_na_vsechny(StavDelnika cekajici, int znacka, StavDelnika dalsi,
+                             const char *hlaseni)
 {
-    while (nekdo_je(SPUSTEN)) {
-        int znacka = prijmi_zpravu();
-        if (znacka != ZNACKA_PRIPRAVEN) {
-            zpracuj_ztratu(znacka);
+    while (nekdo_je(cekajici)) {
+        int prisla = prijmi_zpravu();
+        if (prisla != znacka) {
+            zpracuj_ztratu(prisla);
             continue;
         }
         int tid;
         pvm_upkint(&tid, 1, 1);
-        printf("Hlavni %d: Delnik cislo %d k praci pripraven\n", mytid, tid);
+        printf(hlaseni, mytid, tid);
         int i = najdi_delnika(prideleni, tid);
-        if (i >= 0 && prideleni.delnici[i].stav == SPUSTEN)
-            prideleni.delnici[i].stav = PRIPRAVEN;
+        if (i >= 0 && prideleni.delnici[i].stav == cekajici)
+            prideleni.delnici[i].stav = dalsi;
     }
 }
 
@@ -275,19 +279,7 @@ static void ukonci_delniky()
         if (delnik.stav != ZTRACEN)
             zivi.push_back(delnik.tid);
     pvm_mcast(zivi.data(), (int)zivi.size(), ZNACKA_KONEC);
-    while (nekdo_je(PRIPRAVEN)) {
-        int znacka = prijmi_zpravu();
-        if (znacka != ZNACKA_KONEC) {
-            zpracuj_ztratu(znacka);
-            continue;
-        }
-        int tid;
-        pvm_upkint(&tid, 1, 1);
-        printf("Hlavni %d: Delnik cislo %d ukoncen\n", mytid, tid);
-        int i = najdi_delnika(prideleni, tid);
-        if (i >= 0)
-            prideleni.delnici[i].stav = ZASTAVEN;
-    }
+    cekej_na_vsechny(PRIPRAVEN, ZNACKA_KONEC, ZASTAVEN, "Hlavni %d: Delnik cislo %d ukoncen\n");
 }
 
 static void prevezmi_parametry(const ParametryBehu &p)
@@ -325,7 +317,8 @@ static int spocitej()
     }
     hlidej_delniky();
     ohlas_se();
-    cekej_na_pripravenost();
+    cekej_na_vsechny(SPUSTEN, ZNACKA_PRIPRAVEN, PRIPRAVEN,
+                     "Hlavni %d: Delnik cislo %d k praci pripraven\n");
     for (const Delnik &delnik : prideleni.delnici)
         if (delnik.stav == PRIPRAVEN)
             pridel_praci(delnik.tid);
