@@ -6,17 +6,17 @@
 #
 # The text is generated in a temporary folder (removed at the end): ordinary lines of words,
 # with a 7-character pattern that cannot overlap itself in some thousands of places. Times are
-# the best of three runs; the ratios compare runs of this one benchmark only.
+# the best of five runs; the ratios compare runs of this one benchmark only.
 set -euo pipefail
 
 usage() { echo "usage: $(basename "$0") [-s MIB] [BUILD_FOLDER]" >&2; exit 2; }
 
 pattern=kvrzlop
 
-# best_of3 COMMAND...: the best wall time of three runs in seconds; the output goes to out.txt.
-best_of3() {
+# best_of5 COMMAND...: the best wall time of five runs in seconds; the output goes to out.txt.
+best_of5() {
   local best=999999 t0 t1
-  for _ in 1 2 3; do
+  for _ in 1 2 3 4 5; do
     t0=$(date +%s.%N)
     "$@" > out.txt
     t1=$(date +%s.%N)
@@ -32,10 +32,10 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 # Inside the private virtual machine: time the three ways and the doubled text.
 measure() {
   local t_farmer t_grep t_pass t_double n_farmer n_grep n_pass n_double
-  t_farmer=$(best_of3 farmer_on text.txt); n_farmer=$(count_farmer)
-  t_grep=$(best_of3 grep -F -o -b "$pattern" text.txt); n_grep=$(wc -l < out.txt)
-  t_pass=$(best_of3 "$bin/hledej_naraz" text.txt "$pattern"); n_pass=$(cat out.txt)
-  t_double=$(best_of3 farmer_on double.txt); n_double=$(count_farmer)
+  t_farmer=$(best_of5 farmer_on text.txt); n_farmer=$(count_farmer)
+  t_grep=$(best_of5 grep -F -o -b "$pattern" text.txt); n_grep=$(wc -l < out.txt)
+  t_pass=$(best_of5 "$bin/hledej_naraz" text.txt "$pattern"); n_pass=$(cat out.txt)
+  t_double=$(best_of5 farmer_on double.txt); n_double=$(count_farmer)
   echo "farmer, 2 workers:        ${t_farmer} s, ${n_farmer} positions"
   echo "grep -F -o -b:            ${t_grep} s, ${n_grep} positions"
   echo "read_file + search:       ${t_pass} s, ${n_pass} positions"
@@ -49,6 +49,7 @@ measure() {
   fi
 }
 
+# The script runs itself inside the private virtual machine to measure (internal use).
 if [ "${1:-}" = --inside ]; then
   bin=$2
   measure
@@ -71,7 +72,7 @@ for program in farmer worker hledej_naraz; do
 done
 [ -x /usr/bin/time ] || { echo "bench-search: /usr/bin/time is missing (package time)" >&2; exit 1; }
 
-work=$(mktemp -d /tmp/bench-search.XXXXXX)
+work=$(mktemp -d -t bench-search.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
