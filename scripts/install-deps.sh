@@ -9,6 +9,7 @@ packages=(
   libbenchmark-dev                        # benchmarks
   pvm pvm-dev                             # the PVM 3 daemon, console and library
   procps                                  # pgrep/ps, used by the PVM test scripts
+  iproute2 util-linux hostname            # ip netns, unshare, setpriv: several hosts on one machine
   clang libclang-rt-14-dev                # libFuzzer targets (scripts/fuzz.sh)
 )
 

@@ -1,0 +1,235 @@
+#!/usr/bin/env bash
+# Runs one command inside a private PVM virtual machine of several hosts, all on this machine.
+#
+# usage: scripts/pvm-hosts.sh [-n HOSTS] [-e PROGRAM_FOLDER[:FOLDER...]] [--] COMMAND [ARGS...]
+#
+# Each host (h1 .. hHOSTS, 3 by default) is a network namespace of its own with its own address,
+# host name and PVM_TMP folder; the namespaces meet on a bridge inside one more namespace, so
+# nothing of it is visible outside. The master daemon runs on h1 and adds the others the way PVM
+# adds any host: through its remote shell, here scripts/netns-rsh.sh. Spawned tasks on every
+# host are looked up in PROGRAM_FOLDER (as in scripts/pvm-run.sh) and start in the folder the
+# command is run from. COMMAND runs on h1 and gets, besides PVM_TMP and PVM_ALLOW_ROOT:
+#   PVM_HOSTS               the host names, "h1 h2 h3"
+#   PVM_HOSTS_DIR           a folder with hN.pid (the process id of host hN's daemon) and hN/
+#                           (that host's PVM_TMP, with its daemon log pvml.<uid>)
+#   PVM_HOSTS_NETNS_PREFIX  host hN is the network namespace ${PVM_HOSTS_NETNS_PREFIX}hN
+# so that it can halt a host (kill "$(cat "$PVM_HOSTS_DIR/h2.pid")") or find the processes
+# running there (ip netns pids "${PVM_HOSTS_NETNS_PREFIX}h2"). The command's exit status is
+# passed through. Everything made here is removed when the command ends, fails or is
+# interrupted. Where network namespaces cannot be made (not root, or forbidden), it says why
+# and ends with status 77 without running the command.
+set -euo pipefail
+
+usage() {
+  echo "usage: $(basename "$0") [-n HOSTS] [-e PROGRAM_FOLDER[:FOLDER...]] [--] COMMAND [ARGS...]" >&2
+  exit 2
+}
+fail() { echo "pvm-hosts: $*" >&2; exit 1; }
+# Tests report this status as a skip, with the reason printed here.
+skip() { echo "pvm-hosts: cannot make hosts on this machine: $*" >&2; exit 77; }
+
+here=$(cd "$(dirname "$0")" && pwd)
+if [ -e "$here/kubo-worker.exe" ] || [ -e "$here/worker" ]; then
+  programs=$here
+else
+  programs=$(cd "$here/.." && pwd)/build/bin
+fi
+count=3
+while [ $# -gt 0 ]; do
+  case "$1" in
+    -n) [ $# -ge 2 ] || usage; count=$2; shift 2 ;;
+    -e) [ $# -ge 2 ] || usage; programs=$2; shift 2 ;;
+    --) shift; break ;;
+    -*) usage ;;
+    *) break ;;
+  esac
+done
+[ $# -ge 1 ] || usage
+# Host addresses end in the host's number, so there is room for up to 250 of them.
+case "$count" in
+  ''|*[!0-9]*) usage ;;
+esac
+[ "$count" -ge 1 ] && [ "$count" -le 250 ] || usage
+
+# The hostfile separates its options by blanks, so a folder with a blank cannot be named there.
+workdir=$(pwd)
+for folder in "$programs" "$workdir"; do
+  case "$folder" in
+    *[[:space:]]*) fail "folder name with a blank cannot be used by PVM: '$folder'" ;;
+  esac
+done
+for tool in ip unshare hostname ps pvmd pvm; do
+  command -v "$tool" > /dev/null || fail "$tool is missing; scripts/install-deps.sh installs it"
+done
+[ "$(id -u)" -eq 0 ] || skip "network namespaces need root, and this runs as user $(id -un)"
+
+# The process id keeps the names of parallel runs apart; the subnet only has to be private,
+# since the hosts' links never leave this run's namespaces.
+prefix=pvmh-$$-
+switch=${prefix}sw
+subnet=10.$(( ($$ >> 8) & 255 )).$(( $$ & 255 ))
+hosts=()
+for i in $(seq "$count"); do hosts+=("h$i"); done
+
+run=$(mktemp -d /tmp/pvm-hosts.XXXXXX)
+made=()
+
+# Every process inside these namespaces is ours: the daemons, their tasks and the command.
+processes_inside() {
+  local ns
+  for ns in "${made[@]}"; do ip netns pids "$ns" 2> /dev/null || true; done
+}
+
+stop_processes() {
+  local pids
+  pids=$(processes_inside)
+  [ -n "$pids" ] || return 0
+  # A master daemon that is asked to stop also stops the other hosts' daemons and all tasks.
+  kill $pids 2> /dev/null || true
+  for _ in $(seq 50); do
+    pids=$(processes_inside)
+    [ -n "$pids" ] || return 0
+    sleep 0.1
+  done
+  kill -9 $pids 2> /dev/null || true
+  for _ in $(seq 50); do
+    [ -n "$(processes_inside)" ] || return 0
+    sleep 0.1
+  done
+}
+
+cleanup() {
+  local ns
+  stop_processes
+  for ns in "${made[@]}"; do
+    ip netns delete "$ns" 2> /dev/null || true
+    rm -rf "/etc/netns/$ns"
+  done
+  rm -rf "$run"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+
+make_namespace() {
+  local ns=$1 err
+  # A leftover of a run that was killed outright would otherwise be taken for ours.
+  [ ! -e "/run/netns/$ns" ] || fail "network namespace $ns already exists; remove it with: ip netns delete $ns"
+  err=$(ip netns add "$ns" 2>&1) || skip "ip netns add failed: $err"
+  made+=("$ns")
+  ip -n "$ns" link set lo up
+}
+
+# Host i gets address $subnet.i on its eth0, joined to the bridge of the switch namespace.
+make_host() {
+  local i=$1 ns=${prefix}h$1 err
+  make_namespace "$ns"
+  err=$(ip -n "$switch" link add "h$i" type veth peer name eth0 netns "$ns" 2>&1) ||
+    skip "virtual network links are not allowed: $err"
+  ip -n "$switch" link set "h$i" master br0 up
+  ip -n "$ns" addr add "$subnet.$i/24" dev eth0
+  ip -n "$ns" link set eth0 up
+  # ip netns exec mounts this file over /etc/hosts inside the namespace. The daemons must not
+  # find their own name on a loopback address, or the master refuses to add hosts.
+  mkdir -p "/etc/netns/$ns"
+  {
+    echo "127.0.0.1 localhost"
+    for j in $(seq "$count"); do echo "$subnet.$j h$j"; done
+  } > "/etc/netns/$ns/hosts"
+  mkdir "$run/h$i"
+}
+
+make_network() {
+  local err i
+  make_namespace "$switch"
+  err=$(ip -n "$switch" link add br0 type bridge 2>&1) || skip "bridges are not allowed: $err"
+  ip -n "$switch" link set br0 up
+  for i in $(seq "$count"); do make_host "$i"; done
+}
+
+# on_host HOST COMMAND...: runs COMMAND in HOST's namespace under HOST's own host name.
+on_host() {
+  local host=$1
+  shift
+  ip netns exec "$prefix$host" unshare --uts sh -c 'hostname "$1" && shift && exec "$@"' \
+    pvm-hosts "$host" "$@"
+}
+
+show_logs() {
+  local f
+  for f in "$run"/*.out "$run"/h*/pvml.*; do
+    [ -e "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }
+  done
+  return 0
+}
+
+start_master() {
+  local master socket
+  echo "* ep=$programs wd=$workdir" > "$run/hostfile"
+  on_host h1 pvmd "$run/hostfile" > "$run/master.out" 2>&1 < /dev/null &
+  master=$!
+  # The daemon answers once its address file exists.
+  socket=$run/h1/pvmd.$(id -u)
+  for _ in $(seq 200); do
+    [ -e "$socket" ] && return 0
+    kill -0 "$master" 2> /dev/null || { show_logs; fail "the master PVM daemon did not start"; }
+    sleep 0.05
+  done
+  show_logs
+  fail "the master PVM daemon did not answer within 10 s"
+}
+
+# The console adds the hosts and then lists the virtual machine; both wait for the daemons.
+add_hosts() {
+  local listed
+  printf 'add %s\nconf\n' "${hosts[*]:1}" | on_host h1 pvm > "$run/console.out" 2>&1 || true
+  listed=$(sed -n 's/^.*\b\([0-9][0-9]*\) hosts\?, .*$/\1/p' "$run/console.out" | tail -n 1)
+  if [ "$listed" != "$count" ]; then
+    show_logs
+    fail "the virtual machine has ${listed:-no} hosts instead of $count"
+  fi
+}
+
+# The daemon of a host is the pvmd there whose parent is not a pvmd: a daemon forks helpers,
+# and a new host's daemon detaches from the process that started it.
+daemon_of() {
+  local pid parent
+  for pid in $(ip netns pids "$prefix$1"); do
+    [ "$(cat "/proc/$pid/comm" 2> /dev/null)" = pvmd ] || continue
+    parent=$(ps -o ppid= -p "$pid" | tr -d ' ') || continue
+    [ "$(cat "/proc/$parent/comm" 2> /dev/null)" = pvmd ] && continue
+    echo "$pid"
+    return 0
+  done
+  return 1
+}
+
+write_daemon_pids() {
+  local host pid
+  for host in "${hosts[@]}"; do
+    for _ in $(seq 50); do
+      # The process that started a host's daemon may not have gone yet; a daemon stays.
+      if pid=$(daemon_of "$host") && sleep 0.05 && kill -0 "$pid" 2> /dev/null &&
+        [ "$(daemon_of "$host")" = "$pid" ]; then
+        echo "$pid" > "$run/$host.pid"
+        break
+      fi
+      sleep 0.1
+    done
+    [ -e "$run/$host.pid" ] || { show_logs; fail "no daemon found on host $host"; }
+  done
+}
+
+make_network
+export PVM_TMP=$run/h1 PVM_ALLOW_ROOT=1 PVM_RSH=$here/netns-rsh.sh
+export PVM_HOSTS="${hosts[*]}" PVM_HOSTS_DIR=$run PVM_HOSTS_NETNS_PREFIX=$prefix
+start_master
+[ "$count" -eq 1 ] || add_hosts
+write_daemon_pids
+
+# In the background, so that a signal to this script is handled at once; the command still
+# reads this script's standard input.
+status=0
+on_host h1 "$@" 0<&0 &
+wait $! || status=$?
+exit "$status"

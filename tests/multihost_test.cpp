@@ -1,0 +1,294 @@
+// Runs on a virtual machine of several hosts made by scripts/pvm-hosts.sh, and what it leaves.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "program_runner.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The harness's status for "this machine cannot make hosts"; the reason is on standard error.
+const int STATUS_SKIP = 77;
+
+// A test cannot go on on a machine without namespaces: it is reported as skipped, with why.
+#define SKIP_WITHOUT_HOSTS(r)                                                                \
+    do {                                                                                     \
+        if ((r).status == STATUS_SKIP)                                                       \
+            GTEST_SKIP() << (r).err;                                                         \
+    } while (0)
+
+std::string probe() { return std::string(KVS_TEST_BIN_DIR) + "/multihost_probe"; }
+
+RunResult on_hosts(const std::vector<std::string> &command, const TempDir &dir,
+                   const std::vector<std::string> &options = {}, const std::string &input = "")
+{
+    std::vector<std::string> argv = {script_path("pvm-hosts.sh"), "-e", KVS_TEST_BIN_DIR};
+    argv.insert(argv.end(), options.begin(), options.end());
+    argv.push_back("--");
+    argv.insert(argv.end(), command.begin(), command.end());
+    return run_program(argv, input, dir.path(), 90);
+}
+
+// The lines of out that start with word, each split at blanks.
+std::vector<std::vector<std::string>> lines_of(const std::string &out, const std::string &word)
+{
+    std::vector<std::vector<std::string>> found;
+    std::istringstream text(out);
+    std::string line;
+    while (std::getline(text, line)) {
+        std::istringstream words(line);
+        std::vector<std::string> parts;
+        std::string w;
+        while (words >> w)
+            parts.push_back(w);
+        if (!parts.empty() && parts[0] == word)
+            found.push_back(parts);
+    }
+    return found;
+}
+
+std::string first_line(const std::string &out, const std::string &word)
+{
+    std::vector<std::vector<std::string>> found = lines_of(out, word);
+    if (found.empty())
+        return "";
+    std::string line = found[0][0];
+    for (size_t i = 1; i < found[0].size(); i++)
+        line += " " + found[0][i];
+    return line;
+}
+
+// What a command tells about the harness around it: the namespace prefix, the folder, the
+// daemons' process ids, and how many of the run's namespaces exist while it runs.
+const std::string TELL_ABOUT_HARNESS =
+    "echo prefix $PVM_HOSTS_NETNS_PREFIX; echo dir $PVM_HOSTS_DIR; "
+    "echo pids $(cat $PVM_HOSTS_DIR/h*.pid); "
+    "echo netns $(ls /run/netns | grep -c \"^$PVM_HOSTS_NETNS_PREFIX\"); ";
+
+struct Harness {
+    std::string prefix;
+    std::string dir;
+    std::vector<int> pids;
+    int netns = 0;
+};
+
+Harness harness_of(const std::string &out)
+{
+    Harness h;
+    std::vector<std::vector<std::string>> found = lines_of(out, "prefix");
+    h.prefix = found.empty() || found[0].size() < 2 ? "" : found[0][1];
+    found = lines_of(out, "dir");
+    h.dir = found.empty() || found[0].size() < 2 ? "" : found[0][1];
+    found = lines_of(out, "pids");
+    for (size_t i = 1; !found.empty() && i < found[0].size(); i++)
+        h.pids.push_back(std::stoi(found[0][i]));
+    found = lines_of(out, "netns");
+    h.netns = found.empty() || found[0].size() < 2 ? -1 : std::stoi(found[0][1]);
+    return h;
+}
+
+std::vector<std::string> entries_with_prefix(const std::string &folder, const std::string &prefix)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const fs::directory_entry &e : fs::directory_iterator(folder, ec)) {
+        std::string name = e.path().filename().string();
+        if (name.rfind(prefix, 0) == 0)
+            names.push_back(name);
+    }
+    return names;
+}
+
+bool mounted(const std::string &text)
+{
+    std::ifstream mounts("/proc/mounts");
+    std::string line;
+    while (std::getline(mounts, line))
+        if (line.find(text) != std::string::npos)
+            return true;
+    return false;
+}
+
+// A daemon that left the machine's first process to reap it has ended all the same.
+bool running(int pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    size_t end_of_name = text.rfind(')');
+    if (end_of_name == std::string::npos || end_of_name + 2 >= text.size())
+        return false;
+    char state = text[end_of_name + 2];
+    return state != 'Z' && state != 'X';
+}
+
+// Checks that the run really had its hosts, and that none of it is left now.
+void expect_nothing_left(const Harness &h, size_t hosts)
+{
+    ASSERT_EQ(h.prefix.rfind("pvmh-", 0), 0u) << "the command did not see the harness";
+    EXPECT_EQ(h.netns, (int)hosts + 1) << "one namespace per host and one for the bridge";
+    EXPECT_EQ(h.pids.size(), hosts);
+    EXPECT_TRUE(entries_with_prefix("/run/netns", h.prefix).empty());
+    EXPECT_TRUE(entries_with_prefix("/etc/netns", h.prefix).empty());
+    EXPECT_FALSE(mounted(h.prefix));
+    EXPECT_FALSE(h.dir.empty());
+    EXPECT_FALSE(fs::exists(h.dir)) << h.dir;
+    for (int pid : h.pids)
+        EXPECT_FALSE(running(pid)) << "daemon " << pid << " still runs";
+}
+
+TEST(SeveralHosts, TasksRunOnEveryHostInTheSharedFolder)
+{
+    TempDir dir;
+    RunResult r = on_hosts({probe(), "spread", "6"}, dir);
+    SKIP_WITHOUT_HOSTS(r);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(first_line(r.out, "hosts"), "hosts 3");
+    std::vector<std::vector<std::string>> tasks = lines_of(r.out, "task");
+    ASSERT_EQ(tasks.size(), 6u) << r.out;
+    std::set<std::string> hosts;
+    std::string shared = fs::canonical(dir.path()).string();
+    for (const std::vector<std::string> &t : tasks) {
+        ASSERT_EQ(t.size(), 8u);
+        hosts.insert(t[3]);
+        EXPECT_EQ(t[5], t[3]) << "the task's own host name is the one PVM placed it on";
+        EXPECT_EQ(t[7], shared);
+        EXPECT_EQ(dir.read("hostinfo." + t[1]), t[3] + "\n");
+    }
+    EXPECT_EQ(hosts, (std::set<std::string>{"h1", "h2", "h3"}));
+    std::set<std::string> listed;
+    for (const std::vector<std::string> &t : lines_of(r.out, "listed"))
+        listed.insert(t.back());
+    EXPECT_EQ(listed, hosts) << "the daemons place the tasks where the tasks say they are";
+    EXPECT_EQ(first_line(r.out, "ended"), "ended 6 of 6");
+}
+
+TEST(SeveralHosts, HostCountIsChosen)
+{
+    TempDir dir;
+    RunResult r = on_hosts({probe(), "spread", "4"}, dir, {"-n", "2"});
+    SKIP_WITHOUT_HOSTS(r);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(first_line(r.out, "hosts"), "hosts 2");
+    std::set<std::string> hosts;
+    for (const std::vector<std::string> &t : lines_of(r.out, "task"))
+        hosts.insert(t[3]);
+    EXPECT_EQ(hosts, (std::set<std::string>{"h1", "h2"}));
+}
+
+TEST(SeveralHosts, CommandRunsOnFirstHostWithItsInput)
+{
+    TempDir dir;
+    RunResult r = on_hosts({"/bin/sh", "-c", "hostname; echo \"$PVM_HOSTS\"; cat"}, dir, {},
+                           "typed text\n");
+    SKIP_WITHOUT_HOSTS(r);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "h1\nh1 h2 h3\ntyped text\n");
+}
+
+TEST(SeveralHosts, NothingRemainsAfterwards)
+{
+    TempDir dir;
+    RunResult r = on_hosts({"/bin/sh", "-c", TELL_ABOUT_HARNESS}, dir);
+    SKIP_WITHOUT_HOSTS(r);
+    ASSERT_EQ(r.status, 0) << r.err;
+    expect_nothing_left(harness_of(r.out), 3);
+}
+
+TEST(SeveralHosts, FailingCommandPassesItsStatusAndCleansUp)
+{
+    TempDir dir;
+    RunResult r = on_hosts({"/bin/sh", "-c", TELL_ABOUT_HARNESS + "exit 7"}, dir);
+    SKIP_WITHOUT_HOSTS(r);
+    EXPECT_EQ(r.status, 7) << r.err;
+    expect_nothing_left(harness_of(r.out), 3);
+}
+
+TEST(SeveralHosts, KilledDaemonStillCleansUp)
+{
+    TempDir dir;
+    RunResult r = on_hosts({"/bin/sh", "-c",
+                            TELL_ABOUT_HARNESS + "kill -9 $(cat $PVM_HOSTS_DIR/h2.pid); exit 3"},
+                           dir);
+    SKIP_WITHOUT_HOSTS(r);
+    EXPECT_EQ(r.status, 3) << r.err;
+    expect_nothing_left(harness_of(r.out), 3);
+}
+
+TEST(SeveralHosts, InterruptedHarnessCleansUp)
+{
+    TempDir dir;
+    // The harness's own process id is part of the prefix.
+    std::string stop_harness = "pid=${PVM_HOSTS_NETNS_PREFIX#pvmh-}; kill -TERM ${pid%-}; sleep 60";
+    RunResult r = on_hosts({"/bin/sh", "-c", TELL_ABOUT_HARNESS + stop_harness}, dir);
+    SKIP_WITHOUT_HOSTS(r);
+    EXPECT_EQ(r.status, 143) << r.err;
+    EXPECT_FALSE(r.timed_out);
+    expect_nothing_left(harness_of(r.out), 3);
+}
+
+TEST(SeveralHosts, LostTaskIsNoticedAtOnce)
+{
+    TempDir dir;
+    RunResult r = on_hosts({probe(), "lose-task", "h2", "20"}, dir);
+    SKIP_WITHOUT_HOSTS(r);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    std::vector<std::vector<std::string>> lost = lines_of(r.out, "task-exit");
+    ASSERT_EQ(lost.size(), 1u) << r.out;
+    EXPECT_EQ(lost[0][3], "h2");
+    EXPECT_EQ("killed task " + lost[0][1], first_line(r.out, "killed"));
+    EXPECT_LT(std::stol(lost[0][5]), 5000) << "milliseconds until PVM told of the lost task";
+    EXPECT_TRUE(lines_of(r.out, "host-delete").empty());
+    EXPECT_EQ(first_line(r.out, "ended"), "ended 2 of 2");
+}
+
+// A daemon asked to stop takes its tasks along and tells the master at once.
+TEST(SeveralHosts, HaltedHostIsNoticedAtOnce)
+{
+    TempDir dir;
+    RunResult r = on_hosts({probe(), "lose-host", "h2", "15", "20"}, dir);
+    SKIP_WITHOUT_HOSTS(r);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    std::vector<std::vector<std::string>> host = lines_of(r.out, "host-delete");
+    ASSERT_EQ(host.size(), 1u) << r.out;
+    EXPECT_EQ(host[0][1], "h2");
+    EXPECT_LT(std::stol(host[0][3]), 5000) << "milliseconds until PVM told of the lost host";
+    std::vector<std::vector<std::string>> lost = lines_of(r.out, "task-exit");
+    ASSERT_EQ(lost.size(), 1u) << r.out;
+    EXPECT_EQ(lost[0][3], "h2");
+    EXPECT_LT(std::stol(lost[0][5]), 5000);
+    EXPECT_EQ(first_line(r.out, "ended"), "ended 2 of 2") << "the other hosts go on";
+}
+
+TEST(PvmHosts, WithoutRootItSaysWhyAndSkips)
+{
+    std::vector<std::string> argv = {script_path("pvm-hosts.sh"), "true"};
+    if (geteuid() == 0)
+        argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup",
+                                   "--clear-groups", "--"});
+    RunResult r = run_program(argv, "", "/", 30);
+    EXPECT_EQ(r.status, STATUS_SKIP) << r.err;
+    EXPECT_NE(r.err.find("need root"), std::string::npos) << r.err;
+}
+
+TEST(PvmHosts, WrongUsageEndsWithStatusTwo)
+{
+    TempDir dir;
+    EXPECT_EQ(run_program({script_path("pvm-hosts.sh")}, "", dir.path(), 30).status, 2);
+    EXPECT_EQ(run_program({script_path("pvm-hosts.sh"), "-n", "0", "true"}, "", dir.path(), 30)
+                  .status,
+              2);
+    EXPECT_EQ(run_program({script_path("pvm-hosts.sh"), "-n", "x", "true"}, "", dir.path(), 30)
+                  .status,
+              2);
+    EXPECT_EQ(run_program({script_path("netns-rsh.sh"), "h2"}, "", dir.path(), 30).status, 2);
+}
+
+}  // namespace
