@@ -80,26 +80,21 @@ processes_inside() {
   for ns in "${made[@]}"; do ip netns pids "$ns" 2> /dev/null || true; done
 }
 
+# Killed outright: whatever runs there is ours and has no state worth saving, and a caller that
+# gives up on this script may kill it soon after asking it to stop.
 stop_processes() {
   local pids
-  pids=$(processes_inside)
-  [ -n "$pids" ] || return 0
-  # A master daemon that is asked to stop also stops the other hosts' daemons and all tasks.
-  kill $pids 2> /dev/null || true
   for _ in $(seq 50); do
     pids=$(processes_inside)
     [ -n "$pids" ] || return 0
-    sleep 0.1
-  done
-  kill -9 $pids 2> /dev/null || true
-  for _ in $(seq 50); do
-    [ -n "$(processes_inside)" ] || return 0
-    sleep 0.1
+    kill -9 $pids 2> /dev/null || true
+    sleep 0.05
   done
 }
 
 cleanup() {
   local ns
+  trap '' INT TERM HUP
   stop_processes
   for ns in "${made[@]}"; do
     ip netns delete "$ns" 2> /dev/null || true

