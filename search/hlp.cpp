@@ -65,9 +65,9 @@ void rezervuj(FILE *fr, std::string &pom)
 
 }  // namespace
 
-void read_joined(FILE *fr, const Prijemce &prijemce)
+void read_joined(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku)
 {
-    std::vector<char> blok(1 << 18);
+    std::vector<char> blok(velikost_bloku);
     bool cr_ceka = false;
     size_t precteno;
     while ((precteno = fread(blok.data(), 1, blok.size(), fr)) > 0) {

@@ -17,7 +17,8 @@ using Prijemce = std::function<bool(const char *kus, size_t delka)>;
 
 // Streams fr's text with its lines joined (LF, and a CR before an LF or at the very end, left
 // out; NUL bytes kept) to prijemce in runs; on a read error prints "fread: ..." and exits 1.
-void read_joined(FILE *fr, const Prijemce &prijemce);
+// velikost_bloku is the read size; only tests choose another one.
+void read_joined(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku = 1 << 18);
 
 // The whole text of fr with its lines joined; out of memory prints "Malo pameti!" and exits 1.
 std::string read_file(FILE *fr);
