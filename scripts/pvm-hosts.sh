@@ -13,8 +13,10 @@
 #   PVM_HOSTS_DIR           a folder with hN.pid (the process id of host hN's daemon) and hN/
 #                           (that host's PVM_TMP, with its daemon log pvml.<uid>)
 #   PVM_HOSTS_NETNS_PREFIX  host hN is the network namespace ${PVM_HOSTS_NETNS_PREFIX}hN
-# so that it can halt a host (kill "$(cat "$PVM_HOSTS_DIR/h2.pid")") or find the processes
-# running there (ip netns pids "${PVM_HOSTS_NETNS_PREFIX}h2"). The command's exit status is
+# so that it can find what runs on a host (pgrep --ns "$(cat "$PVM_HOSTS_DIR/h2.pid")"
+# --nslist net -x kubo-worker.exe) and kill it, or halt a host: `kill "$(cat
+# "$PVM_HOSTS_DIR/h2.pid")"` stops that daemon and its tasks, and PVM tells at once; kill -9 is a
+# crash, which PVM notices only minutes after it next sends there. The command's exit status is
 # passed through. Everything made here is removed when the command ends, fails or is
 # interrupted. Where network namespaces cannot be made (not root, or forbidden), it says why
 # and ends with status 77 without running the command.
