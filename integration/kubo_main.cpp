@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -168,11 +169,18 @@ static void hlidej_delniky()
     pvm_notify(PvmHostDelete, ZNACKA_KONEC_HOSTITELE, (int)hostitele.size(), hostitele.data());
 }
 
-// Blocks for the next message from anyone; returns its tag, its items left to unpack.
+// Blocks for the next message from anyone; returns its tag, its items left to unpack. When
+// the local daemon is gone no message can ever come, and the run ends here.
 static int prijmi_zpravu()
 {
     int bytes, znacka, odesilatel;
-    pvm_bufinfo(pvm_recv(-1, -1), &bytes, &znacka, &odesilatel);
+    int zprava = pvm_recv(-1, -1);
+    if (zprava < 0) {
+        printf("Hlavni %d: Spojeni s PVM ztraceno (cislo chyby %d), koncim\n", mytid, zprava);
+        pvm_exit();
+        exit(1);
+    }
+    pvm_bufinfo(zprava, &bytes, &znacka, &odesilatel);
     return znacka;
 }
 

@@ -58,7 +58,13 @@ static bool smycka_prace()
     ukoncit = 0;
     while (ukoncit == 0) {
         int bytes, znacka, odesilatel;
-        pvm_bufinfo(pvm_recv(-1, -1), &bytes, &znacka, &odesilatel);
+        int zprava = pvm_recv(-1, -1);
+        // The daemon of this host is gone: nothing will ever arrive again.
+        if (zprava < 0) {
+            loguj("Delnik %d: Spojeni s PVM ztraceno (cislo chyby %d), koncim\n", mytid, zprava);
+            return false;
+        }
+        pvm_bufinfo(zprava, &bytes, &znacka, &odesilatel);
         if (znacka == ZNACKA_KONEC_ULOHY) {
             loguj("Delnik %d: Hlavni proces %d skoncil, koncim\n", mytid, chief_tid);
             return false;

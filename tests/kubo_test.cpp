@@ -2,49 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <map>
-#include <regex>
-#include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "kubo_prace.h"
-#include "kubo_ro.h"
+#include "kubo_kontrola.h"
 #include "program_runner.h"
 
 namespace {
-
-std::vector<std::string> radky(const std::string &text)
-{
-    std::vector<std::string> vysledek;
-    std::istringstream s(text);
-    for (std::string r; std::getline(s, r);)
-        vysledek.push_back(r);
-    return vysledek;
-}
-
-// Every match of the pattern's first group, in order.
-std::vector<std::string> vyber(const std::string &text, const std::string &vzor)
-{
-    std::vector<std::string> vysledek;
-    std::regex re(vzor);
-    for (const std::string &r : radky(text)) {
-        std::smatch m;
-        if (std::regex_match(r, m, re))
-            vysledek.push_back(m[1]);
-    }
-    return vysledek;
-}
-
-std::string desetinne(double hodnota)
-{
-    char buf[64];
-    snprintf(buf, sizeof buf, "%6.10f", hodnota);
-    return buf;
-}
 
 RunResult kubo_main(const TempDir &dir, const std::vector<std::string> &argumenty,
                     const std::vector<std::string> &pvm_run_volby = {})
@@ -54,40 +19,6 @@ RunResult kubo_main(const TempDir &dir, const std::vector<std::string> &argument
     argv.push_back(program_path("kubo-main"));
     argv.insert(argv.end(), argumenty.begin(), argumenty.end());
     return run_program(argv, "", dir.path());
-}
-
-// The partial masses of the run's slabs, computed here with the same kernel.
-std::vector<double> dilci_hmotnosti(const Kvadr &kvadr, double d, int funkce, int velikost)
-{
-    std::vector<double> hmotnosti;
-    testing::internal::CaptureStdout();
-    for (const Jednotka &j : plan_jednotek(kvadr, velikost))
-        hmotnosti.push_back(vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d, funkce));
-    testing::internal::GetCapturedStdout();
-    return hmotnosti;
-}
-
-// The total the master must print: the slabs' masses added in the order their results
-// arrived, each printed partial matched to a slab of the plan with that printed value.
-::testing::AssertionResult soucet_sedi(std::vector<double> plan,
-                                       const std::vector<std::string> &prisle,
-                                       const std::string &vytisteny_soucet)
-{
-    double soucet = 0.0;
-    for (const std::string &p : prisle) {
-        auto slab = std::find_if(plan.begin(), plan.end(),
-                                 [&](double m) { return desetinne(m) == p; });
-        if (slab == plan.end())
-            return ::testing::AssertionFailure() << "no slab of the plan has mass " << p;
-        soucet += *slab;
-        plan.erase(slab);
-    }
-    if (!plan.empty())
-        return ::testing::AssertionFailure() << plan.size() << " slabs never reported";
-    if (desetinne(soucet) != vytisteny_soucet)
-        return ::testing::AssertionFailure()
-               << "total " << vytisteny_soucet << ", expected " << desetinne(soucet);
-    return ::testing::AssertionSuccess();
 }
 
 struct PlnyBeh {
@@ -112,21 +43,13 @@ TEST_P(KuboPlnyBeh, SoucetZpravyALogOdpovidajiPlanu)
                                   std::to_string(b.delniku), std::to_string(b.velikost)});
     ASSERT_EQ(r.status, 0) << r.out << r.err;
 
-    Kvadr kvadr;
-    kvadr.x = 2;
-    kvadr.y = 1;
-    kvadr.z = 0.5;
-    std::vector<double> plan = dilci_hmotnosti(kvadr, 0.01, b.funkce, b.velikost);
-    std::vector<std::string> prisle =
-        vyber(r.out, "Hlavni \\d+: Parcialni hmotnost z delnika \\d+: (\\S+)");
-    std::vector<std::string> soucet = vyber(r.out, "Hmotnost kvadru: (\\S+)");
-    ASSERT_EQ(soucet.size(), 1u);
-    EXPECT_TRUE(soucet_sedi(plan, prisle, soucet[0]));
-    EXPECT_EQ(vyber(r.out, "Hlavni \\d+: Prideluji praci delnikovi \\d+, prideleno (\\d+)%").size(),
+    std::vector<double> plan = dilci_hmotnosti(kvadr(2, 1, 0.5), 0.01, b.funkce, b.velikost);
+    EXPECT_TRUE(soucet_sedi(r.out, plan));
+    EXPECT_EQ(matching(r.out, "Hlavni \\d+: Prideluji praci delnikovi \\d+, prideleno (\\d+)%").size(),
               plan.size());
 
-    std::vector<std::string> vytvoreni = vyber(r.out, "Hlavni \\d+: Vytvoren delnik (\\d+)\\.");
-    std::vector<std::string> ukonceni = vyber(r.out, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen");
+    std::vector<std::string> vytvoreni = matching(r.out, "Hlavni \\d+: Vytvoren delnik (\\d+)\\.");
+    std::vector<std::string> ukonceni = matching(r.out, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen");
     ASSERT_EQ(vytvoreni.size(), (size_t)b.delniku);
     std::sort(vytvoreni.begin(), vytvoreni.end());
     std::sort(ukonceni.begin(), ukonceni.end());
@@ -134,10 +57,10 @@ TEST_P(KuboPlnyBeh, SoucetZpravyALogOdpovidajiPlanu)
 
     std::string log = dir.read("delnik.out");
     EXPECT_EQ(log.find("minuleho"), std::string::npos);
-    EXPECT_EQ(vyber(log, "Delnik \\d+: Dilci hmotnost: (\\S+)").size(), plan.size());
+    EXPECT_EQ(matching(log, "Delnik \\d+: Dilci hmotnost: (\\S+)").size(), plan.size());
     for (const std::string &tid : vytvoreni)
         for (const char *udalost : {"Vytvoren", "Ukoncuji smycku", "Koncim s behem"})
-            EXPECT_EQ(vyber(log, "Delnik " + tid + ": (" + udalost + ")").size(), 1u)
+            EXPECT_EQ(matching(log, "Delnik " + tid + ": (" + udalost + ")").size(), 1u)
                 << tid << " " << udalost << "\n" << log;
 }
 
@@ -202,7 +125,7 @@ TEST(KuboMain, ZpravaOBehuAFunkceCtyriBezPopisu)
               0u)
         << r.out;
     EXPECT_NE(r.out.find("\nHlavni "), std::string::npos);
-    std::vector<std::string> konec = radky(r.out);
+    std::vector<std::string> konec = lines_of(r.out);
     ASSERT_GE(konec.size(), 4u);
     EXPECT_EQ(std::vector<std::string>(konec.end() - 3, konec.end()),
               (std::vector<std::string>{"--------------------------------------------",
@@ -240,7 +163,7 @@ TEST(KuboMain, SpatneArgumentyKonciJednimRadkemBezPvm)
         RunResult r = run_program(argv, "", dir.path(), 20, bez_demona);
         EXPECT_EQ(r.status, 1) << argumenty[3] << " " << argumenty[5] << " " << argumenty[6];
         EXPECT_EQ(r.out, "");
-        EXPECT_EQ(radky(r.err).size(), 1u) << r.err;
+        EXPECT_EQ(lines_of(r.err).size(), 1u) << r.err;
     }
 }
 
@@ -261,7 +184,7 @@ TEST(KuboMain, NespustitelnyDelnikSeZkusiPetkratAKonci)
                             {"-e", prazdna_slozka.path()});
     EXPECT_FALSE(r.timed_out);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(vyber(r.out, "Hlavni \\d+: Chyba pri vytvareni delnika\\. Cislo chyby (-\\d+)").size(),
+    EXPECT_EQ(matching(r.out, "Hlavni \\d+: Chyba pri vytvareni delnika\\. Cislo chyby (-\\d+)").size(),
               5u)
         << r.out;
     EXPECT_NE(r.out.find("Delnika se nepodarilo vytvorit ani na 5 pokusu, koncim."),
@@ -297,8 +220,8 @@ namespace {
 // units are out; every unit of this cuboid keeps a worker busy for a while.
 RunResult kubo_main_se_ztratou(const TempDir &dir, const std::string &delniku)
 {
-    return run_program({test_script_path("zabij_za_behu.sh"), "Spoustim smycku zprav",
-                        "kubo-worker.exe", "--", script_path("pvm-run.sh"),
+    return run_program({test_script_path("zabij_za_behu.sh"), "line:Spoustim smycku zprav",
+                        "task:kubo-worker.exe", "--", script_path("pvm-run.sh"),
                         program_path("kubo-main"), "10", "2", "1", "0.002", "3", delniku, "10"},
                        "", dir.path(), 300);
 }
@@ -309,24 +232,16 @@ TEST(KuboZtrata, ZabityDelnikNezmeniSoucet)
     RunResult r = kubo_main_se_ztratou(dir, "3");
     ASSERT_FALSE(r.timed_out);
     ASSERT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_NE(r.err.find("killed kubo-worker.exe"), std::string::npos) << r.err;
-    EXPECT_EQ(vyber(r.out, "Hlavni \\d+: Delnik \\d+ ztracen, jeho praci od (\\d+)% pridelim znovu")
+    EXPECT_NE(r.err.find("killed task:kubo-worker.exe"), std::string::npos) << r.err;
+    EXPECT_EQ(matching(r.out, "Hlavni \\d+: Delnik \\d+ ztracen, jeho praci od (\\d+)% pridelim znovu")
                   .size(),
               1u)
         << r.out;
-    EXPECT_EQ(vyber(r.out, "Hlavni \\d+: Prideluji znovu praci delnikovi \\d+, od (\\d+)%").size(),
+    EXPECT_EQ(matching(r.out, "Hlavni \\d+: Prideluji znovu praci delnikovi \\d+, od (\\d+)%").size(),
               1u);
-    EXPECT_EQ(vyber(r.out, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen").size(), 2u);
+    EXPECT_EQ(matching(r.out, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen").size(), 2u);
 
-    Kvadr kvadr;
-    kvadr.x = 10;
-    kvadr.y = 2;
-    kvadr.z = 1;
-    std::vector<std::string> soucet = vyber(r.out, "Hmotnost kvadru: (\\S+)");
-    ASSERT_EQ(soucet.size(), 1u);
-    EXPECT_TRUE(soucet_sedi(dilci_hmotnosti(kvadr, 0.002, 3, 10),
-                            vyber(r.out, "Hlavni \\d+: Parcialni hmotnost z delnika \\d+: (\\S+)"),
-                            soucet[0]));
+    EXPECT_TRUE(soucet_sedi(r.out, dilci_hmotnosti(kvadr(10, 2, 1), 0.002, 3, 10)));
 }
 
 TEST(KuboZtrata, ZtrataVsechDelnikuKonciChybou)

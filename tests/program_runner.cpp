@@ -14,10 +14,32 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 
 extern char **environ;
+
+std::vector<std::string> lines_of(const std::string &text)
+{
+    std::vector<std::string> lines;
+    std::istringstream s(text);
+    for (std::string line; std::getline(s, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> matching(const std::string &text, const std::string &pattern)
+{
+    std::vector<std::string> groups;
+    std::regex re(pattern);
+    for (const std::string &line : lines_of(text)) {
+        std::smatch m;
+        if (std::regex_match(line, m, re))
+            groups.push_back(m[1]);
+    }
+    return groups;
+}
 
 std::string program_path(const std::string &name) { return std::string(KVS_BIN_DIR) + "/" + name; }
 

@@ -17,6 +17,12 @@ RunResult run_program(const std::vector<std::string> &argv, const std::string &i
                       const std::string &dir, int limit_s = 120,
                       const std::vector<std::string> &extra_env = {});
 
+// The lines of text, without their line ends.
+std::vector<std::string> lines_of(const std::string &text);
+
+// The first group of every line of text that wholly matches the regular expression, in order.
+std::vector<std::string> matching(const std::string &text, const std::string &pattern);
+
 // Path of a program in the build's program folder.
 std::string program_path(const std::string &name);
 

@@ -1,16 +1,39 @@
 #!/usr/bin/env bash
-# Test helper: runs a command and, once its output shows a given line, kills one process of
-# that run with SIGKILL, as a crash would; then prints the command's standard output and
-# passes its exit status through.
+# Test helper: runs a command and, at a given moment of its run, kills one process of it, as
+# a crash or a lost host would; then prints the command's standard output and passes its exit
+# status through.
 #
-# usage: zabij_za_behu.sh LINE_REGEX VICTIM -- COMMAND [ARGS...]
-#   VICTIM  the program name of a task to kill (one whose working folder is the current
-#           folder, so tasks of other runs are never touched), or pidfile:PATH for the
-#           process whose id the file holds (a host's PVM daemon, for instance)
+# usage: zabij_za_behu.sh WHEN VICTIM -- COMMAND [ARGS...]
+#   WHEN    line:REGEX      once the command's output shows such a line (the command must
+#                           print its lines as they happen)
+#           task:NAME[@hN]  once a task NAME of this run is running (on host hN)
+#   VICTIM  task:NAME[@hN]  a task NAME of this run (on host hN) gets SIGKILL, as in a crash
+#           daemon@hN       host hN's PVM daemon gets SIGTERM: the host halts, and its tasks
+#                           with it (needs scripts/pvm-hosts.sh around the command)
+# A task of this run is one whose working folder is the current folder, so tasks of other
+# runs are never touched; its host is the network namespace its daemon runs in.
 set -euo pipefail
-[ $# -ge 4 ] && [ "$3" = -- ] || { echo "usage: $0 LINE_REGEX VICTIM -- COMMAND [ARGS...]" >&2; exit 2; }
-line=$1 victim=$2
+[ $# -ge 4 ] && [ "$3" = -- ] || { echo "usage: $0 WHEN VICTIM -- COMMAND [ARGS...]" >&2; exit 2; }
+when=$1 victim=$2
 shift 3
+
+daemon_of() { cat "${PVM_HOSTS_DIR:?runs only inside scripts/pvm-hosts.sh}/$1.pid"; }
+
+# Process id of a running task NAME[@hN] of this run, or nothing.
+task_of_this_run() {
+  local name=${1%@*} host="" net="" p
+  if [ "$1" != "$name" ]; then
+    host=${1#*@}
+    net=$(readlink "/proc/$(daemon_of "$host")/ns/net")
+  fi
+  for p in /proc/[0-9]*; do
+    [ "$(cat "$p/comm" 2>/dev/null)" = "$name" ] || continue
+    [ "$(readlink "$p/cwd" 2>/dev/null)" = "$PWD" ] || continue
+    [ -z "$net" ] || [ "$(readlink "$p/ns/net" 2>/dev/null)" = "$net" ] || continue
+    echo "${p#/proc/}"
+    return
+  done
+}
 
 out=$(mktemp)
 command_pid=""
@@ -20,33 +43,30 @@ finish() {
 }
 trap finish EXIT
 
-# The command must print its lines as they happen (line-buffered) for the trigger to work.
 "$@" > "$out" &
 command_pid=$!
 
-until grep -qE "$line" "$out"; do
+moment_has_come() {
+  case "$when" in
+    line:*) grep -qE "${when#line:}" "$out" ;;
+    task:*) [ -n "$(task_of_this_run "${when#task:}")" ] ;;
+    *) echo "zabij_za_behu: unknown moment '$when'" >&2; exit 2 ;;
+  esac
+}
+until moment_has_come; do
   if ! kill -0 "$command_pid" 2>/dev/null; then
-    echo "zabij_za_behu: the command ended before printing '$line'" >&2
+    echo "zabij_za_behu: the command ended before '$when'" >&2
     break
   fi
-  sleep 0.01
+  sleep 0.005
 done
 
-task_of_this_run() {
-  local p
-  for p in /proc/[0-9]*; do
-    if [ "$(cat "$p/comm" 2>/dev/null)" = "$1" ] && [ "$(readlink "$p/cwd" 2>/dev/null)" = "$PWD" ]; then
-      echo "${p#/proc/}"
-      return
-    fi
-  done
-}
-
 case "$victim" in
-  pidfile:*) target=$(cat "${victim#pidfile:}") ;;
-  *) target=$(task_of_this_run "$victim") ;;
+  task:*) target=$(task_of_this_run "${victim#task:}") signal=KILL ;;
+  daemon@*) target=$(daemon_of "${victim#daemon@}") signal=TERM ;;
+  *) echo "zabij_za_behu: unknown victim '$victim'" >&2; exit 2 ;;
 esac
-if [ -n "$target" ] && kill -9 "$target" 2>/dev/null; then
+if [ -n "$target" ] && kill -s "$signal" "$target" 2>/dev/null; then
   echo "zabij_za_behu: killed $victim ($target)" >&2
 else
   echo "zabij_za_behu: found no $victim to kill" >&2
