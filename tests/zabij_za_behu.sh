@@ -11,7 +11,7 @@
 #           daemon@hN       host hN's PVM daemon gets SIGTERM: the host halts, and its tasks
 #                           with it (needs scripts/pvm-hosts.sh around the command)
 # A task of this run is one whose working folder is the current folder, so tasks of other
-# runs are never touched; its host is the network namespace its daemon runs in.
+# runs are never touched; its host is its network namespace.
 set -euo pipefail
 [ $# -ge 4 ] && [ "$3" = -- ] || { echo "usage: $0 WHEN VICTIM -- COMMAND [ARGS...]" >&2; exit 2; }
 when=$1 victim=$2
@@ -19,18 +19,19 @@ shift 3
 
 daemon_of() { cat "${PVM_HOSTS_DIR:?runs only inside scripts/pvm-hosts.sh}/$1.pid"; }
 
-# Process id of a running task NAME[@hN] of this run, or nothing.
+# Process id of a running task NAME[@hN] of this run, or nothing. On a host, only the few
+# processes of its network namespace are looked at, so that short tasks are caught.
 task_of_this_run() {
-  local name=${1%@*} host="" net="" p
+  local name=${1%@*} candidates p
   if [ "$1" != "$name" ]; then
-    host=${1#*@}
-    net=$(readlink "/proc/$(daemon_of "$host")/ns/net")
+    candidates=$(ip netns pids "${PVM_HOSTS_NETNS_PREFIX:?}${1#*@}" 2>/dev/null || true)
+  else
+    candidates=$(cd /proc && echo [0-9]*)
   fi
-  for p in /proc/[0-9]*; do
-    [ "$(cat "$p/comm" 2>/dev/null)" = "$name" ] || continue
-    [ "$(readlink "$p/cwd" 2>/dev/null)" = "$PWD" ] || continue
-    [ -z "$net" ] || [ "$(readlink "$p/ns/net" 2>/dev/null)" = "$net" ] || continue
-    echo "${p#/proc/}"
+  for p in $candidates; do
+    [ "$(cat "/proc/$p/comm" 2>/dev/null)" = "$name" ] || continue
+    [ "$(readlink "/proc/$p/cwd" 2>/dev/null)" = "$PWD" ] || continue
+    echo "$p"
     return
   done
 }
@@ -43,7 +44,8 @@ finish() {
 }
 trap finish EXIT
 
-"$@" > "$out" &
+# Standard input is handed on: a background command would otherwise read /dev/null.
+"$@" <&0 > "$out" &
 command_pid=$!
 
 moment_has_come() {

@@ -1,0 +1,176 @@
+// kubo-main and farmer on a virtual machine of three hosts (scripts/pvm-hosts.sh): the tasks
+// spread over all hosts and the results equal those of one host, also when a task is killed
+// or a host halts in the middle of a run.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "kubo_kontrola.h"
+#include "program_runner.h"
+
+namespace {
+
+// The harness's status for "this machine cannot make hosts"; the reason is on standard error.
+const int BEZ_HOSTITELU = 77;
+
+// Every run must end well within this; a lost task or host must never leave a run waiting.
+const int LIMIT_S = 150;
+
+RunResult na_trech_hostitelich(const TempDir &dir, const std::vector<std::string> &prikaz,
+                               const std::string &vstup = "")
+{
+    std::vector<std::string> argv = {script_path("pvm-hosts.sh"), "-n", "3", "-e",
+                                     program_path("") + ":" + KVS_TEST_BIN_DIR, "--"};
+    argv.insert(argv.end(), prikaz.begin(), prikaz.end());
+    return run_program(argv, vstup, dir.path(), LIMIT_S);
+}
+
+#define PRESKOC_BEZ_HOSTITELU(r)                                                             \
+    do {                                                                                     \
+        if ((r).status == BEZ_HOSTITELU)                                                     \
+            GTEST_SKIP() << (r).err;                                                         \
+    } while (0)
+
+// The command, with one process of its run killed at the given moment (see the helper).
+std::vector<std::string> se_ztratou(const std::string &kdy, const std::string &obet,
+                                    std::vector<std::string> prikaz)
+{
+    prikaz.insert(prikaz.begin(), {test_script_path("zabij_za_behu.sh"), kdy, obet, "--"});
+    return prikaz;
+}
+
+// A PVM task identifier carries the number of its host in bits 18 to 29.
+std::set<int> hostitele(const std::vector<std::string> &tidy)
+{
+    std::set<int> h;
+    for (const std::string &tid : tidy)
+        h.insert((std::stoi(tid) >> 18) & 0xfff);
+    return h;
+}
+
+const std::vector<std::string> KUBO = {"10", "2", "1", "0.002", "3", "6", "10"};
+
+std::vector<std::string> kubo_main() 
+{
+    std::vector<std::string> prikaz = {program_path("kubo-main")};
+    prikaz.insert(prikaz.end(), KUBO.begin(), KUBO.end());
+    return prikaz;
+}
+
+std::vector<double> plan_kuba() { return dilci_hmotnosti(kvadr(10, 2, 1), 0.002, 3, 10); }
+
+TEST(KuboNaTrechHostitelich, SestDelnikuNaVsechHostitelichDaSoucetJednohoHostitele)
+{
+    TempDir dir;
+    RunResult r = na_trech_hostitelich(dir, kubo_main());
+    PRESKOC_BEZ_HOSTITELU(r);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    std::vector<std::string> tidy = matching(r.out, "Hlavni \\d+: Vytvoren delnik (\\d+)\\.");
+    EXPECT_EQ(tidy.size(), 6u);
+    EXPECT_EQ(hostitele(tidy).size(), 3u) << r.out;
+    EXPECT_TRUE(soucet_sedi(r.out, plan_kuba()));
+    EXPECT_EQ(matching(r.out, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen").size(), 6u);
+}
+
+TEST(KuboNaTrechHostitelich, ZabityDelnikNaDruhemHostiteliNezmeniSoucet)
+{
+    TempDir dir;
+    RunResult r = na_trech_hostitelich(
+        dir, se_ztratou("line:Spoustim smycku zprav", "task:kubo-worker.exe@h2", kubo_main()));
+    PRESKOC_BEZ_HOSTITELU(r);
+    ASSERT_FALSE(r.timed_out);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.err.find("killed task:kubo-worker.exe@h2"), std::string::npos) << r.err;
+    EXPECT_EQ(matching(r.out, "Hlavni \\d+: Delnik (\\d+) ztracen, jeho praci od \\d+% pridelim "
+                              "znovu").size(),
+              1u)
+        << r.out;
+    EXPECT_TRUE(soucet_sedi(r.out, plan_kuba()));
+    EXPECT_EQ(matching(r.out, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen").size(), 5u);
+}
+
+TEST(KuboNaTrechHostitelich, ZastavenyHostitelNezmeniSoucet)
+{
+    TempDir dir;
+    RunResult r = na_trech_hostitelich(
+        dir, se_ztratou("line:Spoustim smycku zprav", "daemon@h2", kubo_main()));
+    PRESKOC_BEZ_HOSTITELU(r);
+    ASSERT_FALSE(r.timed_out);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    // Both workers of the halted host held a unit when it went.
+    EXPECT_EQ(matching(r.out, "Hlavni \\d+: Delnik (\\d+) ztracen, jeho praci od \\d+% pridelim "
+                              "znovu").size(),
+              2u)
+        << r.out;
+    EXPECT_TRUE(soucet_sedi(r.out, plan_kuba()));
+    EXPECT_EQ(matching(r.out, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen").size(), 4u);
+}
+
+// A text of about bajtu bytes in lines of words, some of them the pattern.
+std::string text(size_t bajtu)
+{
+    const char *slova[] = {"alfa", "beta", "gama", "delta", "kvrzlop", "omega", "sigma"};
+    std::mt19937 nahoda(5);
+    std::string t;
+    t.reserve(bajtu + 100);
+    while (t.size() < bajtu) {
+        for (int i = 0; i < 12; i++)
+            t += std::string(slova[nahoda() % 7]) + (i < 11 ? " " : "\r\n");
+    }
+    return t;
+}
+
+TEST(FarmerNaTrechHostitelich, SestWorkeruNaVsechHostitelichHlasiTotezCoJedenHostitel)
+{
+    TempDir dir;
+    dir.write("text.txt", text(8 << 20));
+    // A watcher beside farmer asks PVM which hosts its workers run on.
+    RunResult r = na_trech_hostitelich(
+        dir,
+        {"sh", "-c",
+         std::string(KVS_TEST_BIN_DIR) + "/ulohy_na_hostitelich worker 6 30 > hostitele.txt & " +
+             program_path("farmer") + " text.txt 6; s=$?; wait; exit $s"},
+        "kvrzlop\n");
+    PRESKOC_BEZ_HOSTITELU(r);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("hostitele.txt"), "tasks 6\nhosts 3\n");
+    std::string zprava = dir.read("find_output.txt");
+
+    RunResult jeden = run_program({script_path("pvm-run.sh"), "-e", program_path(""),
+                                   program_path("farmer"), "text.txt", "6"},
+                                  "kvrzlop\n", dir.path(), LIMIT_S);
+    ASSERT_EQ(jeden.status, 0) << jeden.err;
+    EXPECT_EQ(r.out, jeden.out);
+    EXPECT_EQ(zprava, dir.read("find_output.txt"));
+    EXPECT_NE(r.out.find("v souboru \"text.txt\" : "), std::string::npos);
+}
+
+// farmer with three workers, one per host, over a text long enough that the worker on h2 is
+// still reading when the fault strikes.
+void farmer_se_ztratou(const std::string &obet)
+{
+    TempDir dir;
+    dir.write("text.txt", text(96 << 20));
+    dir.write("find_output.txt", "zprava minuleho behu\n");
+    RunResult r = na_trech_hostitelich(
+        dir, se_ztratou("task:worker@h2", obet, {program_path("farmer"), "text.txt", "3"}),
+        "kvrzlop\n");
+    PRESKOC_BEZ_HOSTITELU(r);
+    ASSERT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_NE(r.err.find("killed " + obet), std::string::npos) << r.err;
+    EXPECT_EQ(matching(r.err, "Worker t[0-9a-f]+ \\(rozsah \\d+-\\d+\\) (skoncil bez odpovedi)!")
+                  .size(),
+              1u)
+        << r.err;
+    EXPECT_FALSE(dir.exists("find_output.txt"));
+}
+
+TEST(FarmerNaTrechHostitelich, ZabityWorkerUkonciBehChybou) { farmer_se_ztratou("task:worker@h2"); }
+
+TEST(FarmerNaTrechHostitelich, ZastavenyHostitelUkonciBehChybou) { farmer_se_ztratou("daemon@h2"); }
+
+}  // namespace
