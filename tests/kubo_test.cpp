@@ -11,11 +11,11 @@
 
 namespace {
 
+// kubo-main on a private virtual machine whose tasks come from the folder programy.
 RunResult kubo_main(const TempDir &dir, const std::vector<std::string> &argumenty,
-                    const std::vector<std::string> &pvm_run_volby = {})
+                    const std::string &programy = program_path(""))
 {
-    std::vector<std::string> argv = {script_path("pvm-run.sh")};
-    argv.insert(argv.end(), pvm_run_volby.begin(), pvm_run_volby.end());
+    std::vector<std::string> argv = {script_path("pvm-run.sh"), "-e", programy};
     argv.push_back(program_path("kubo-main"));
     argv.insert(argv.end(), argumenty.begin(), argumenty.end());
     return run_program(argv, "", dir.path());
@@ -180,8 +180,7 @@ TEST(KuboMain, BezDemonaPvmKonciChybou)
 TEST(KuboMain, NespustitelnyDelnikSeZkusiPetkratAKonci)
 {
     TempDir dir, prazdna_slozka;
-    RunResult r = kubo_main(dir, {"1", "1", "1", "0.1", "1", "2", "50"},
-                            {"-e", prazdna_slozka.path()});
+    RunResult r = kubo_main(dir, {"1", "1", "1", "0.1", "1", "2", "50"}, prazdna_slozka.path());
     EXPECT_FALSE(r.timed_out);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(matching(r.out, "Hlavni \\d+: Chyba pri vytvareni delnika\\. Cislo chyby (-\\d+)").size(),
@@ -221,8 +220,8 @@ namespace {
 RunResult kubo_main_se_ztratou(const TempDir &dir, const std::string &delniku)
 {
     return run_program({test_script_path("zabij_za_behu.sh"), "line:Spoustim smycku zprav",
-                        "task:kubo-worker.exe", "--", script_path("pvm-run.sh"),
-                        program_path("kubo-main"), "10", "2", "1", "0.002", "3", delniku, "10"},
+                        "task:kubo-worker.exe", "--", script_path("pvm-run.sh"), "-e",
+                        program_path(""), program_path("kubo-main"), "10", "2", "1", "0.002", "3", delniku, "10"},
                        "", dir.path(), 300);
 }
 
