@@ -8,7 +8,7 @@ build_dir=$root/build
 options=()
 case "${1:-}" in
   "") ;;
-  --sanitize) build_dir=$root/build-sanitize; options=(-DKVS_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug) ;;
+  --sanitize) build_dir=$root/build-sanitize; options=(-DKVS_SANITIZE=ON) ;;
   *) echo "usage: scripts/build.sh [--sanitize]" >&2; exit 2 ;;
 esac
 
