@@ -53,7 +53,7 @@ std::set<int> hostitele(const std::vector<std::string> &tidy)
 
 const std::vector<std::string> KUBO = {"10", "2", "1", "0.002", "3", "6", "10"};
 
-std::vector<std::string> kubo_main() 
+std::vector<std::string> kubo_main()
 {
     std::vector<std::string> prikaz = {program_path("kubo-main")};
     prikaz.insert(prikaz.end(), KUBO.begin(), KUBO.end());
@@ -75,39 +75,32 @@ TEST(KuboNaTrechHostitelich, SestDelnikuNaVsechHostitelichDaSoucetJednohoHostite
     EXPECT_EQ(matching(r.out, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen").size(), 6u);
 }
 
-TEST(KuboNaTrechHostitelich, ZabityDelnikNaDruhemHostiteliNezmeniSoucet)
+// kubo-main with a fault on h2 once the first units are out: the workers lost there held a
+// unit each, which is handed out again, and the total is that of an undisturbed run.
+void kubo_se_ztratou(const std::string &obet, size_t ztracenych)
 {
     TempDir dir;
     RunResult r = na_trech_hostitelich(
-        dir, se_ztratou("line:Spoustim smycku zprav", "task:kubo-worker.exe@h2", kubo_main()));
+        dir, se_ztratou("line:Spoustim smycku zprav", obet, kubo_main()));
     PRESKOC_BEZ_HOSTITELU(r);
     ASSERT_FALSE(r.timed_out);
     ASSERT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_NE(r.err.find("killed task:kubo-worker.exe@h2"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("killed " + obet), std::string::npos) << r.err;
     EXPECT_EQ(matching(r.out, "Hlavni \\d+: Delnik (\\d+) ztracen, jeho praci od \\d+% pridelim "
                               "znovu").size(),
-              1u)
+              ztracenych)
         << r.out;
     EXPECT_TRUE(soucet_sedi(r.out, plan_kuba()));
-    EXPECT_EQ(matching(r.out, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen").size(), 5u);
+    EXPECT_EQ(matching(r.out, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen").size(), 6 - ztracenych);
 }
 
-TEST(KuboNaTrechHostitelich, ZastavenyHostitelNezmeniSoucet)
+TEST(KuboNaTrechHostitelich, ZabityDelnikNaDruhemHostiteliNezmeniSoucet)
 {
-    TempDir dir;
-    RunResult r = na_trech_hostitelich(
-        dir, se_ztratou("line:Spoustim smycku zprav", "daemon@h2", kubo_main()));
-    PRESKOC_BEZ_HOSTITELU(r);
-    ASSERT_FALSE(r.timed_out);
-    ASSERT_EQ(r.status, 0) << r.out << r.err;
-    // Both workers of the halted host held a unit when it went.
-    EXPECT_EQ(matching(r.out, "Hlavni \\d+: Delnik (\\d+) ztracen, jeho praci od \\d+% pridelim "
-                              "znovu").size(),
-              2u)
-        << r.out;
-    EXPECT_TRUE(soucet_sedi(r.out, plan_kuba()));
-    EXPECT_EQ(matching(r.out, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen").size(), 4u);
+    kubo_se_ztratou("task:kubo-worker.exe@h2", 1);
 }
+
+// Both workers of the halted host go with it.
+TEST(KuboNaTrechHostitelich, ZastavenyHostitelNezmeniSoucet) { kubo_se_ztratou("daemon@h2", 2); }
 
 // A text of about bajtu bytes in lines of words, some of them the pattern.
 std::string text(size_t bajtu)
