@@ -31,11 +31,8 @@ fail() { echo "pvm-hosts: $*" >&2; exit 1; }
 skip() { echo "pvm-hosts: cannot make hosts on this machine: $*" >&2; exit 77; }
 
 here=$(cd "$(dirname "$0")" && pwd)
-if [ -e "$here/kubo-worker.exe" ] || [ -e "$here/worker" ]; then
-  programs=$here
-else
-  programs=$(cd "$here/.." && pwd)/build/bin
-fi
+. "$here/pvm-folders.sh"
+programs=$(default_program_folder "$here")
 count=3
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -53,13 +50,8 @@ case "$count" in
 esac
 [ "$count" -ge 1 ] && [ "$count" -le 250 ] || usage
 
-# The hostfile separates its options by blanks, so a folder with a blank cannot be named there.
 workdir=$(pwd)
-for folder in "$programs" "$workdir"; do
-  case "$folder" in
-    *[[:space:]]*) fail "folder name with a blank cannot be used by PVM: '$folder'" ;;
-  esac
-done
+problem=$(folders_without_blanks "$programs" "$workdir") || fail "$problem"
 for tool in ip unshare hostname ps pvmd pvm; do
   command -v "$tool" > /dev/null || fail "$tool is missing; scripts/install-deps.sh installs it"
 done

@@ -13,11 +13,8 @@ set -euo pipefail
 usage() { echo "usage: $(basename "$0") [-e PROGRAM_FOLDER[:FOLDER...]] [--] COMMAND [ARGS...]" >&2; exit 2; }
 
 here=$(cd "$(dirname "$0")" && pwd)
-if [ -e "$here/kubo-worker.exe" ] || [ -e "$here/worker" ]; then
-  programs=$here
-else
-  programs=$(cd "$here/.." && pwd)/build/bin
-fi
+. "$here/pvm-folders.sh"
+programs=$(default_program_folder "$here")
 while [ $# -gt 0 ]; do
   case "$1" in
     -e) [ $# -ge 2 ] || usage; programs=$2; shift 2 ;;
@@ -28,13 +25,11 @@ while [ $# -gt 0 ]; do
 done
 [ $# -ge 1 ] || usage
 
-# The hostfile separates its options by blanks, so a folder with a blank cannot be named there.
 workdir=$(pwd)
-for folder in "$programs" "$workdir"; do
-  case "$folder" in
-    *[[:space:]]*) echo "pvm-run: folder name with a blank cannot be used by PVM: '$folder'" >&2; exit 2 ;;
-  esac
-done
+if ! problem=$(folders_without_blanks "$programs" "$workdir"); then
+  echo "pvm-run: $problem" >&2
+  exit 2
+fi
 
 vmdir=$(mktemp -d /tmp/pvm-run.XXXXXX)
 daemon=""

@@ -229,7 +229,8 @@ TEST(SeveralHosts, KilledDaemonStillCleansUp)
 TEST(SeveralHosts, HostsThatCannotStartFailTheRunAndLeaveNothing)
 {
     TempDir dir;
-    fs::copy_file(script_path("pvm-hosts.sh"), dir.file("pvm-hosts.sh"));
+    for (const char *script : {"pvm-hosts.sh", "pvm-folders.sh"})
+        fs::copy_file(script_path(script), dir.file(script));
     dir.write("netns-rsh.sh", R"(#!/bin/sh
 {
   echo prefix $PVM_HOSTS_NETNS_PREFIX
