@@ -201,6 +201,16 @@ TEST(KuboMain, NezapisovatelnyLogKonciPredPrihlasenim)
     EXPECT_EQ(r.out.find("Prihlasen do PVM"), std::string::npos);
 }
 
+TEST(KuboWorker, NezapisovatelnyLogNezastaviVypocet)
+{
+    // The master can create the log, but no line written to it ever reaches the disk.
+    TempDir dir;
+    std::filesystem::create_symlink("/dev/full", dir.file("delnik.out"));
+    RunResult r = kubo_main(dir, {"2", "1", "0.5", "0.01", "2", "3", "30"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(soucet_sedi(r.out, dilci_hmotnosti(kvadr(2, 1, 0.5), 0.01, 2, 30)));
+}
+
 TEST(KuboWorker, SpustenyMimoHlavniProgramKonci)
 {
     TempDir dir;
