@@ -303,7 +303,7 @@ static void prevezmi_parametry(const ParametryBehu &p)
 
 static bool prihlas_se()
 {
-    // libpvm would print its own English complaint; ours says what to do.
+    // Failures are told here, in Czech, rather than by libpvm's automatic messages.
     pvm_setopt(PvmAutoErr, 0);
     mytid = pvm_mytid();
     if (mytid < 0) {
