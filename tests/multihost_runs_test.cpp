@@ -119,7 +119,7 @@ std::string text(size_t bajtu)
 TEST(FarmerNaTrechHostitelich, SestWorkeruNaVsechHostitelichHlasiTotezCoJedenHostitel)
 {
     TempDir dir;
-    dir.write("text.txt", text(8 << 20));
+    dir.write("text.txt", text(32 << 20));
     // A watcher beside farmer asks PVM which hosts its workers run on.
     RunResult r = na_trech_hostitelich(
         dir,
