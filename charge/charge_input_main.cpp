@@ -1,8 +1,15 @@
 // charge-input: asks for the parameters of a point charge above a plate.
 #include "naboj.h"
 
+#include <cstdio>
+
 int main()
 {
+    hlidej_standardni_proudy();
     zadej_parametry();
+    if (!vyzvy_zapsany()) {
+        fprintf(stderr, "Vyzvy nelze zapsat na standardni vystup.\n");
+        return 1;
+    }
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <pvm3.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -12,6 +13,7 @@
 #include "kubo_prace.h"
 #include "kubo_prideleni.h"
 #include "kubo_ro.h"
+#include "kubo_zpravy.h"
 
 static Kvadr kvadr;
 static double d;
@@ -27,6 +29,12 @@ static Prideleni prideleni;
 
 // Failed starts of one worker slot before the run is given up.
 static const int POKUSU_NA_DELNIKA = 5;
+
+// How long a wait for a message lasts before it looks whether the run was interrupted.
+static const double LHUTA_PRERUSENI_S = 0.2;
+
+// The signal that interrupted the run, or 0.
+static volatile sig_atomic_t prerusen;
 
 static const char *const CARA_DLOUHA =
     "---------------------------------------------------------------\n";
@@ -88,6 +96,8 @@ static void vypis_zpravu()
 static bool spust_delnika(int i)
 {
     for (int pokus = 0; pokus < POKUSU_NA_DELNIKA; pokus++) {
+        if (prerusen)
+            return false;
         int spusteno = pvm_spawn((char *)"kubo-worker.exe", nullptr, PvmTaskDefault, (char *)"",
                                  1, &delnici[i]);
         if (spusteno == 1) {
@@ -106,6 +116,7 @@ static bool spust_delnika(int i)
     return false;
 }
 
+// Workers already started are killed when a later one cannot be.
 static bool spust_delniky()
 {
     for (int i = 0; i < pocet_delniku; i++)
@@ -115,15 +126,6 @@ static bool spust_delniky()
             return false;
         }
     return true;
-}
-
-static void posli_jednotku(int tid, const Jednotka &j)
-{
-    pvm_initsend(PvmDataDefault);
-    for (double hodnota : {j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d})
-        pvm_pkdouble(&hodnota, 1, 1);
-    pvm_pkint(&druh_funkce, 1, 1);
-    pvm_send(tid, ZNACKA_PRACE);
 }
 
 static void pridel_praci(int tid)
@@ -139,7 +141,7 @@ static void pridel_praci(int tid)
     else
         printf("Hlavni %d: Prideluji znovu praci delnikovi %d, od %d%%\n", mytid, tid,
                j.od_procent);
-    posli_jednotku(tid, j.box);
+    posli_jednotku(tid, j.box, d, druh_funkce);
 }
 
 // Hands the units of lost workers to workers that sit idle: those ask for nothing more.
@@ -148,13 +150,6 @@ static void pridel_vracene_necinnym()
     for (const Delnik &delnik : prideleni.delnici)
         if (delnik.stav == PRIPRAVEN && !prideleni.vracene.empty())
             pridel_praci(delnik.tid);
-}
-
-static void ohlas_se()
-{
-    pvm_initsend(PvmDataDefault);
-    pvm_pkint(&mytid, 1, 1);
-    pvm_mcast(delnici, pocet_delniku, ZNACKA_HLAVNI);
 }
 
 // Asks the daemons to report any worker that exits and any host of a worker that is lost,
@@ -169,19 +164,23 @@ static void hlidej_delniky()
     pvm_notify(PvmHostDelete, ZNACKA_KONEC_HOSTITELE, (int)hostitele.size(), hostitele.data());
 }
 
-// Blocks for the next message from anyone; returns its tag, its items left to unpack. When
-// the local daemon is gone no message can ever come, and the run ends here.
-static int prijmi_zpravu()
+// Waits for the next message from anyone and gives its tag, its items left to unpack.
+// Returns false when the run was interrupted, or when the local daemon is gone and no
+// message can ever come.
+static bool cekej_na_zpravu(int &znacka)
 {
-    int bytes, znacka, odesilatel;
-    int zprava = pvm_recv(-1, -1);
-    if (zprava < 0) {
-        printf("Hlavni %d: Spojeni s PVM ztraceno (cislo chyby %d), koncim\n", mytid, zprava);
-        pvm_exit();
-        exit(1);
+    int odesilatel;
+    for (;;) {
+        if (prerusen)
+            return false;
+        int zprava = prijmi_zpravu(LHUTA_PRERUSENI_S, znacka, odesilatel);
+        if (zprava > 0)
+            return true;
+        if (zprava < 0) {
+            printf("Hlavni %d: Spojeni s PVM ztraceno (cislo chyby %d), koncim\n", mytid, zprava);
+            return false;
+        }
     }
-    pvm_bufinfo(zprava, &bytes, &znacka, &odesilatel);
-    return znacka;
 }
 
 static void ztrat(int i)
@@ -201,8 +200,7 @@ static void zpracuj_ztratu(int znacka)
 {
     if (znacka != ZNACKA_KONEC_ULOHY && znacka != ZNACKA_KONEC_HOSTITELE)
         return;
-    int kdo;
-    pvm_upkint(&kdo, 1, 1);
+    int kdo = rozbal_tid();
     for (size_t i = 0; i < prideleni.delnici.size(); i++) {
         const Delnik &delnik = prideleni.delnici[i];
         bool zasazen = znacka == ZNACKA_KONEC_ULOHY ? delnik.tid == kdo : delnik.hostitel == kdo;
@@ -222,31 +220,33 @@ static bool nekdo_je(StavDelnika stav)
 
 // Waits until no worker is left in state cekajici. Each message with tag znacka names a
 // worker in its first item; the line hlaseni is printed with it and the worker moves to
-// state dalsi. Notices of lost workers are handled on the way.
-static void cekej_na_vsechny(StavDelnika cekajici, int znacka, StavDelnika dalsi,
+// state dalsi. Notices of lost workers are handled on the way. False when the wait ended
+// without a message (see cekej_na_zpravu).
+static bool cekej_na_vsechny(StavDelnika cekajici, int znacka, StavDelnika dalsi,
                              const char *hlaseni)
 {
     while (nekdo_je(cekajici)) {
-        int prisla = prijmi_zpravu();
+        int prisla;
+        if (!cekej_na_zpravu(prisla))
+            return false;
         if (prisla != znacka) {
             zpracuj_ztratu(prisla);
             continue;
         }
-        int tid;
-        pvm_upkint(&tid, 1, 1);
+        int tid = rozbal_tid();
         printf(hlaseni, mytid, tid);
         int i = najdi_delnika(prideleni, tid);
         if (i >= 0 && prideleni.delnici[i].stav == cekajici)
             prideleni.delnici[i].stav = dalsi;
     }
+    return true;
 }
 
 static void zpracuj_vysledek()
 {
     int tid;
     double dilci;
-    pvm_upkint(&tid, 1, 1);
-    pvm_upkdouble(&dilci, 1, 1);
+    rozbal_vysledek(tid, dilci);
     int i = najdi_delnika(prideleni, tid);
     if (i < 0)
         return;
@@ -260,7 +260,7 @@ static void zpracuj_vysledek()
         pridel_praci(tid);
 }
 
-// Returns false when every worker is lost before the work is done.
+// Returns false when every worker is lost before the work is done, or the wait ends.
 static bool smycka_zprav()
 {
     while (prace_zbyva(prideleni)) {
@@ -268,7 +268,9 @@ static bool smycka_zprav()
             printf("Hlavni %d: Vsichni delnici jsou ztraceni, vypocet nelze dokoncit\n", mytid);
             return false;
         }
-        int znacka = prijmi_zpravu();
+        int znacka;
+        if (!cekej_na_zpravu(znacka))
+            return false;
         if (znacka == ZNACKA_VYSLEDEK)
             zpracuj_vysledek();
         else
@@ -277,17 +279,17 @@ static bool smycka_zprav()
     return true;
 }
 
-// The stop carries whatever the send buffer holds (the last unit): workers read nothing of
-// it. Only workers still alive are stopped and waited for.
-static void ukonci_delniky()
+// Only workers still alive are stopped and waited for.
+static bool ukonci_delniky()
 {
     printf("Hlavni %d: Ukoncuji delniky. Cekam na odezvu...\n", mytid);
     std::vector<int> zivi;
     for (const Delnik &delnik : prideleni.delnici)
         if (delnik.stav != ZTRACEN)
             zivi.push_back(delnik.tid);
-    pvm_mcast(zivi.data(), (int)zivi.size(), ZNACKA_KONEC);
-    cekej_na_vsechny(PRIPRAVEN, ZNACKA_KONEC, ZASTAVEN, "Hlavni %d: Delnik cislo %d ukoncen\n");
+    posli_konec(zivi.data(), (int)zivi.size());
+    return cekej_na_vsechny(PRIPRAVEN, ZNACKA_KONEC, ZASTAVEN,
+                            "Hlavni %d: Delnik cislo %d ukoncen\n");
 }
 
 static void prevezmi_parametry(const ParametryBehu &p)
@@ -301,43 +303,58 @@ static void prevezmi_parametry(const ParametryBehu &p)
     prideleni.velikost_prace = velikost_prace;
 }
 
-static bool prihlas_se()
+static void pri_preruseni(int signal) { prerusen = signal; }
+
+// An interrupt is taken at the next wait, so that the workers can be stopped with the run.
+static void zachytavej_preruseni()
 {
-    // Failures are told here, in Czech, rather than by libpvm's automatic messages.
-    pvm_setopt(PvmAutoErr, 0);
-    mytid = pvm_mytid();
-    if (mytid < 0) {
-        fprintf(stderr, "Hlavni: Nelze se spojit s PVM (bezi demon pvmd?), cislo chyby %d\n",
-                mytid);
-        return false;
-    }
-    printf("Hlavni %d: Prihlasen do PVM\n", mytid);
-    return true;
+    struct sigaction akce = {};
+    akce.sa_handler = pri_preruseni;
+    sigemptyset(&akce.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &akce, nullptr);
 }
 
-static int spocitej()
+// Killed rather than stopped: a worker reads no stop while it computes its slab.
+static void zabij_delniky()
 {
-    if (!prihlas_se())
-        return 1;
-    if (!spust_delniky()) {
-        pvm_exit();
-        return 1;
-    }
+    printf("Hlavni %d: Prerusen signalem %d, ukoncuji delniky\n", mytid, (int)prerusen);
+    for (const Delnik &delnik : prideleni.delnici)
+        if (delnik.stav != ZTRACEN && delnik.stav != ZASTAVEN)
+            pvm_kill(delnik.tid);
+}
+
+// From the first spawn to the last stopped reply; false when the run had to be given up.
+static bool probehni()
+{
+    if (!spust_delniky())
+        return false;
     hlidej_delniky();
-    ohlas_se();
-    cekej_na_vsechny(SPUSTEN, ZNACKA_PRIPRAVEN, PRIPRAVEN,
-                     "Hlavni %d: Delnik cislo %d k praci pripraven\n");
+    posli_ohlaseni(delnici, pocet_delniku);
+    if (!cekej_na_vsechny(SPUSTEN, ZNACKA_PRIPRAVEN, PRIPRAVEN,
+                          "Hlavni %d: Delnik cislo %d k praci pripraven\n"))
+        return false;
     for (const Delnik &delnik : prideleni.delnici)
         if (delnik.stav == PRIPRAVEN)
             pridel_praci(delnik.tid);
     printf("Hlavni %d: Spoustim smycku zprav\n", mytid);
-    if (!smycka_zprav()) {
-        pvm_exit();
-        return 1;
-    }
+    if (!smycka_zprav())
+        return false;
     printf("Hlavni %d: Ukoncuji smycku zprav\n", mytid);
-    ukonci_delniky();
+    return ukonci_delniky();
+}
+
+static int spocitej()
+{
+    if (!prihlas_se("Hlavni"))
+        return 1;
+    printf("Hlavni %d: Prihlasen do PVM\n", mytid);
+    bool hotovo = probehni();
+    if (prerusen)
+        zabij_delniky();
     pvm_exit();
+    if (!hotovo)
+        return 1;
     printf("Hlavni %d: Koncim s behem\n", mytid);
     printf("%s", CARA_KRATKA);
     printf("Hmotnost kvadru: %6.10f\n", hmotnost);
@@ -345,12 +362,9 @@ static int spocitej()
     return 0;
 }
 
-int main(int argc, char *argv[])
+// The whole program after the log is emptied; returns its exit status.
+static int spust(int argc, char *argv[])
 {
-    // Progress lines are meant to be seen as they happen, also through a pipe or in a file.
-    setvbuf(stdout, nullptr, _IOLBF, 0);
-    if (!log_start())
-        return 1;
     if (argc != 8) {
         vypis_hlavicku();
         vypis_pouziti();
@@ -365,5 +379,31 @@ int main(int argc, char *argv[])
     prevezmi_parametry(p);
     vypis_hlavicku();
     vypis_zpravu();
+    zachytavej_preruseni();
     return spocitej();
+}
+
+// An interrupted run ends as the signal would have ended it.
+static void skonci_signalem()
+{
+    fflush(stdout);
+    signal(prerusen, SIG_DFL);
+    raise(prerusen);
+}
+
+int main(int argc, char *argv[])
+{
+    hlidej_standardni_proudy();
+    // Progress lines are meant to be seen as they happen, also through a pipe or in a file.
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (!log_start())
+        return 1;
+    int status = spust(argc, argv);
+    if (prerusen)
+        skonci_signalem();
+    if (!vystup_zapsan()) {
+        fprintf(stderr, "Hlavni: Zpravu o behu nelze zapsat na standardni vystup.\n");
+        return 1;
+    }
+    return status;
 }

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <fcntl.h>
+
 // Reads a leading decimal integer as "%d" does, but refuses values outside int instead of
 // wrapping them.
 static bool cti_cele_cislo(const char *text, int &hodnota)
@@ -20,9 +22,7 @@ static bool cti_cele_cislo(const char *text, int &hodnota)
     return true;
 }
 
-static std::string zprava(const char *format, ...) __attribute__((format(printf, 1, 2)));
-
-static std::string zprava(const char *format, ...)
+std::string naformatuj(const char *format, ...)
 {
     char radek[256];
     va_list argumenty;
@@ -30,6 +30,17 @@ static std::string zprava(const char *format, ...)
     vsnprintf(radek, sizeof radek, format, argumenty);
     va_end(argumenty);
     return radek;
+}
+
+// An unreadable edge reads as 0 and is allowed; an infinite or NaN edge is not a cuboid.
+static bool over_hrany(const Kvadr &kvadr, std::string &chyba)
+{
+    for (double hrana : {kvadr.x, kvadr.y, kvadr.z})
+        if (!std::isfinite(hrana)) {
+            chyba = naformatuj("Rozmer kvadru %g neni konecne cislo.", hrana);
+            return false;
+        }
+    return true;
 }
 
 // The cell loops advance each coordinate by d up to its edge; where the edge plus d rounds
@@ -47,7 +58,7 @@ static bool over_krok(const ParametryBehu &p, std::string &chyba)
     }
     for (double hrana : {p.kvadr.x, p.kvadr.y, p.kvadr.z})
         if (!krok_posune_hranu(hrana, p.d)) {
-            chyba = zprava("Integracni krok %g je vuci hrane kvadru %g prilis maly, vypocet by "
+            chyba = naformatuj("Integracni krok %g je vuci hrane kvadru %g prilis maly, vypocet by "
                            "nikdy neskoncil.", p.d, hrana);
             return false;
         }
@@ -65,14 +76,14 @@ bool nacti_parametry(const char *const argumenty[7], ParametryBehu &p, std::stri
     cti_cele_cislo(argumenty[4], p.druh_funkce);
     if (!cti_cele_cislo(argumenty[5], p.pocet_delniku) || p.pocet_delniku < 1 ||
         p.pocet_delniku > MAX_DELNIKU) {
-        chyba = zprava("Pocet delniku musi byt cele cislo od 1 do %d.", MAX_DELNIKU);
+        chyba = naformatuj("Pocet delniku musi byt cele cislo od 1 do %d.", MAX_DELNIKU);
         return false;
     }
     if (!cti_cele_cislo(argumenty[6], p.velikost_prace) || p.velikost_prace < 1) {
         chyba = "Velikost prace musi byt cele cislo, nejmene 1 (procento hrany x).";
         return false;
     }
-    return over_krok(p, chyba);
+    return over_hrany(p.kvadr, chyba) && over_krok(p, chyba);
 }
 
 Jednotka dalsi_jednotka(const Kvadr &kvadr, int &zadana_prace, int velikost_prace)
@@ -99,3 +110,12 @@ std::vector<Jednotka> plan_jednotek(const Kvadr &kvadr, int velikost_prace)
         plan.push_back(dalsi_jednotka(kvadr, zadana_prace, velikost_prace));
     return plan;
 }
+
+void hlidej_standardni_proudy()
+{
+    for (int fd = 0; fd <= 2; fd++)
+        if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", O_RDONLY) < 0)
+            return;
+}
+
+bool vystup_zapsan() { return fflush(stdout) == 0 && !ferror(stdout); }

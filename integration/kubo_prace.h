@@ -1,21 +1,9 @@
-// The integration master's plan: its arguments and the slabs it hands out, without PVM.
+// The integration master's plan: its arguments and the slabs it hands out, without PVM; and
+// the standard streams of both programs.
 #pragma once
 
 #include <string>
 #include <vector>
-
-// Message tags between kubo-main and kubo-worker.
-enum ZnackaZpravy {
-    ZNACKA_HLAVNI = 4,     // master announcement: the master's task identifier
-    ZNACKA_PRIPRAVEN = 5,  // worker ready: its task identifier
-    ZNACKA_KONEC = 6,      // stop (master to workers), stopped (worker to master)
-    ZNACKA_PRACE = 7,      // work unit: x, y, z from; x, y, z to; step; density number
-    ZNACKA_VYSLEDEK = 8,   // partial result: worker identifier, partial mass
-    // Notices from the PVM daemons, never sent by a task: a task has exited (its identifier),
-    // a host has been lost (the identifier of its daemon).
-    ZNACKA_KONEC_ULOHY = 90,
-    ZNACKA_KONEC_HOSTITELE = 91,
-};
 
 // Largest number of workers one run may start.
 const int MAX_DELNIKU = 256;
@@ -50,3 +38,14 @@ Jednotka dalsi_jednotka(const Kvadr &kvadr, int &zadana_prace, int velikost_prac
 
 // All units of a run in the order they are handed out.
 std::vector<Jednotka> plan_jednotek(const Kvadr &kvadr, int velikost_prace);
+
+// Holds each of the descriptors 0-2 that was closed on /dev/null, opened for reading only, so
+// that libpvm's socket cannot take its number and catch the printed lines. Writing to it
+// still fails, as it did while it was closed.
+void hlidej_standardni_proudy();
+
+// True when everything printed on standard output has been written.
+bool vystup_zapsan();
+
+// The text that printf would print for format and the values, up to 255 characters.
+std::string naformatuj(const char *format, ...) __attribute__((format(printf, 1, 2)));

@@ -57,7 +57,9 @@ TEST(Parametry, SpatneHodnotyMajiKazdaSvouZpravu)
         {{{"1", "1", "1", "nan", "1", "2", "5"}}, "Integracni krok"},
         {{{"1", "1", "1", "krok", "1", "2", "5"}}, "Integracni krok"},
         {{{"1e20", "1", "1", "0.5", "1", "2", "5"}}, "prilis maly"},
-        {{{"1", "1", "inf", "0.5", "1", "2", "5"}}, "prilis maly"},
+        {{{"1", "1", "inf", "0.5", "1", "2", "5"}}, "Rozmer kvadru inf neni konecne cislo."},
+        {{{"inf", "1", "1", "1", "1", "5", "5"}}, "Rozmer kvadru inf neni konecne cislo."},
+        {{{"1", "nan", "1", "0.5", "1", "2", "5"}}, "Rozmer kvadru nan neni konecne cislo."},
     };
     for (const Pripad &pripad : pripady) {
         ParametryBehu p;

@@ -1,6 +1,7 @@
 // Matrix file loading and printing for matrix-power.
 #include "matice.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cmath>
@@ -72,7 +73,9 @@ bool nacti_matici(FILE *fr, Matice &matice)
 {
     printf("Nacitam matici ze souboru :)\n");
     long long pocet = spocitej_hodnoty(fr);
-    fseek(fr, 0L, SEEK_SET);
+    // A stream that cannot be rewound (a pipe) has given its values to the count already.
+    if (fseek(fr, 0L, SEEK_SET) != 0)
+        pocet = -1;
     int rozmer = rozmer_z_poctu(pocet);
     if (rozmer < 0) {
         printf("Chyba ve vstupnim souboru!!\n");
@@ -104,3 +107,12 @@ int vypis_matice(const Matice &matice)
     }
     return 1;
 }
+
+void hlidej_standardni_proudy()
+{
+    for (int fd = 0; fd <= 2; fd++)
+        if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", O_RDONLY) < 0)
+            return;
+}
+
+bool vypis_zapsan() { return fflush(stdout) == 0 && !ferror(stdout); }

@@ -4,7 +4,7 @@
 
 #include "mocnina.h"
 
-int main()
+static int spust()
 {
     try {
         return spust_mocninu_matice();
@@ -13,4 +13,15 @@ int main()
         fprintf(stderr, "Nedostatek pameti pro matici o rozmeru %d!\n", N);
         return 1;
     }
+}
+
+int main()
+{
+    hlidej_standardni_proudy();
+    int status = spust();
+    if (!vypis_zapsan()) {
+        fprintf(stderr, "Vypis matice nelze zapsat na standardni vystup.\n");
+        return 1;
+    }
+    return status;
 }

@@ -45,4 +45,24 @@ TEST(ChargeInput, NeciselnaPrvniOdpovedNezastaviZbyleVyzvy)
     EXPECT_EQ(r.out, SEST_VYZEV);
 }
 
+TEST(ChargeInput, ZavrenyNeboPlnyVystupKonciChybou)
+{
+    TempDir dir;
+    for (const char *presmerovani : {">&-", "> /dev/full"}) {
+        RunResult r = run_program(with_redirection(presmerovani, {program_path("charge-input")}),
+                                  "5 1.5e-9 10 20 1.0 4\n", dir.path(), 20);
+        EXPECT_EQ(r.status, 1) << presmerovani;
+        EXPECT_EQ(r.err, "Vyzvy nelze zapsat na standardni vystup.\n") << presmerovani;
+    }
+}
+
+TEST(ChargeInput, ZavrenyVstupJeKonecVstupu)
+{
+    TempDir dir;
+    RunResult r = run_program(with_redirection("<&-", {program_path("charge-input")}), "",
+                              dir.path(), 20);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, SEST_VYZEV);
+}
+
 }  // namespace

@@ -266,3 +266,61 @@ TEST(KuboZtrata, ZtrataVsechDelnikuKonciChybou)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(KuboMain, ZavrenyNeboPlnyVystupKonciChybou)
+{
+    for (const char *presmerovani : {">&-", "> /dev/full"}) {
+        TempDir dir;
+        RunResult r = run_program(
+            with_redirection(presmerovani, {script_path("pvm-run.sh"), "-e", program_path(""),
+                                            program_path("kubo-main"), "1", "1", "1", "0.5", "1",
+                                            "2", "50"}),
+            "", dir.path(), 60);
+        ASSERT_FALSE(r.timed_out) << presmerovani;
+        EXPECT_EQ(r.status, 1) << presmerovani << r.err;
+        EXPECT_EQ(r.err, "Hlavni: Zpravu o behu nelze zapsat na standardni vystup.\n");
+        // The run itself went on to its end.
+        EXPECT_EQ(matching(dir.read("delnik.out"), "Delnik (\\d+): Koncim s behem").size(), 2u);
+    }
+}
+
+// Runs the command, then prints any kubo-worker.exe of this run (working in this folder)
+// that is still there a second later, and passes the command's status through.
+const char *const PO_BEHU_VYPIS_DELNIKY = R"sh(
+"$@"; status=$?
+for _ in $(seq 20); do
+  zbyvajici=""
+  for p in /proc/[0-9]*; do
+    { read -r jmeno < "$p/comm"; } 2>/dev/null || continue
+    [ "$jmeno" = kubo-worker.exe ] && [ "$(readlink "$p/cwd")" = "$PWD" ] && zbyvajici="$zbyvajici $p"
+  done
+  [ -z "$zbyvajici" ] && break
+  sleep 0.05
+done
+echo "zbyvajici delnici:$zbyvajici"
+exit $status)sh";
+
+TEST(KuboPreruseni, SignalUkonciHlavnihoIJehoDelniky)
+{
+    for (const char *signal : {"INT", "TERM"}) {
+        TempDir dir;
+        // Each slab keeps its worker busy for far longer than the test may take.
+        RunResult r = run_program(
+            {test_script_path("zabij_za_behu.sh"), "line:Spoustim smycku zprav", "task:kubo-main",
+             signal, "--", script_path("pvm-run.sh"), "-e", program_path(""), "/bin/sh", "-c",
+             PO_BEHU_VYPIS_DELNIKY, "sh", program_path("kubo-main"), "20", "10", "10", "0.002",
+             "3", "2", "50"},
+            "", dir.path(), 60);
+        ASSERT_FALSE(r.timed_out) << signal;
+        EXPECT_EQ(r.status, std::string(signal) == "INT" ? 130 : 143) << r.out << r.err;
+        EXPECT_EQ(matching(r.out, "Hlavni \\d+: Prerusen signalem (\\d+), ukoncuji delniky").size(),
+                  1u)
+            << r.out;
+        EXPECT_NE(r.out.find("zbyvajici delnici:\n"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("Hmotnost kvadru"), std::string::npos);
+    }
+}
+
+}  // namespace

@@ -127,6 +127,35 @@ TEST(MatrixPower, NecitelnySouborKonciStatusemJedna)
     EXPECT_EQ(r.out, "Soubor se nepodarilo 'matice.txt' otevrit\n");
 }
 
+TEST(MatrixPower, SouborKteryNelzePretocitJeChybny)
+{
+    // The count pass takes the values out of a pipe; the second pass would find none.
+    TempDir dir;
+    std::filesystem::create_symlink("/dev/stdin", dir.file("matice.txt"));
+    RunResult z_odkazu = run_program({program_path("matrix-power")}, "1 2 3 4\n", dir.path());
+    RunResult z_fronty = run_program(
+        {"/bin/sh", "-c", "rm matice.txt; mkfifo matice.txt; echo 1 2 3 4 > matice.txt & exec \"$0\"",
+         program_path("matrix-power")},
+        "", dir.path(), 20);
+    for (const RunResult &r : {z_odkazu, z_fronty}) {
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "Nacitam matici ze souboru :)\nChyba ve vstupnim souboru!!\n");
+    }
+}
+
+TEST(MatrixPower, ZavrenyNeboPlnyVystupKonciChybou)
+{
+    TempDir dir;
+    dir.write("matice.txt", "1 2 3 4\n");
+    for (const char *presmerovani : {">&-", "> /dev/full"}) {
+        RunResult r = run_program(with_redirection(presmerovani, {program_path("matrix-power")}),
+                                  "", dir.path(), 20);
+        EXPECT_EQ(r.status, 1) << presmerovani;
+        EXPECT_EQ(r.err, "Vypis matice nelze zapsat na standardni vystup.\n") << presmerovani;
+        EXPECT_EQ(dir.read("matice.txt"), "1 2 3 4\n");
+    }
+}
+
 // Reference result of the same rounding rule, row 11 of A squared.
 std::string ocekavany_vysledek(const std::vector<std::vector<float>> &a)
 {

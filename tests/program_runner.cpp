@@ -20,6 +20,14 @@
 
 extern char **environ;
 
+std::vector<std::string> with_redirection(const std::string &redirection,
+                                          const std::vector<std::string> &argv)
+{
+    std::vector<std::string> shell = {"/bin/sh", "-c", "exec \"$@\" " + redirection, "sh"};
+    shell.insert(shell.end(), argv.begin(), argv.end());
+    return shell;
+}
+
 std::vector<std::string> lines_of(const std::string &text)
 {
     std::vector<std::string> lines;

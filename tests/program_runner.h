@@ -17,6 +17,11 @@ RunResult run_program(const std::vector<std::string> &argv, const std::string &i
                       const std::string &dir, int limit_s = 120,
                       const std::vector<std::string> &extra_env = {});
 
+// argv run through the shell with its standard streams changed by redirection, for example
+// ">&-" (standard output closed) or "> /dev/full".
+std::vector<std::string> with_redirection(const std::string &redirection,
+                                          const std::vector<std::string> &argv);
+
 // The lines of text, without their line ends.
 std::vector<std::string> lines_of(const std::string &text);
 
