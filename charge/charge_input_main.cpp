@@ -3,11 +3,13 @@
 
 #include <cstdio>
 
+#include "standardni_proudy.h"
+
 int main()
 {
     hlidej_standardni_proudy();
     zadej_parametry();
-    if (!vyzvy_zapsany()) {
+    if (!vystup_zapsan()) {
         fprintf(stderr, "Vyzvy nelze zapsat na standardni vystup.\n");
         return 1;
     }

@@ -1,8 +1,6 @@
 // Prompts for the parameters of a point charge above a plate.
 #include "naboj.h"
 
-#include <fcntl.h>
-
 #include <cstdio>
 
 // The prompts carry no line end, so they are flushed by hand: a user at a terminal must
@@ -26,12 +24,3 @@ ParametryNaboje zadej_parametry()
     zeptej_se("Pocet procesu: ", "%d", &p.pocet_procesu);
     return p;
 }
-
-void hlidej_standardni_proudy()
-{
-    for (int fd = 0; fd <= 2; fd++)
-        if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", O_RDONLY) < 0)
-            return;
-}
-
-bool vyzvy_zapsany() { return fflush(stdout) == 0 && !ferror(stdout); }

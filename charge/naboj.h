@@ -14,10 +14,3 @@ struct ParametryNaboje {
 // Prints the six prompts on standard output, reading one answer from standard input after
 // each; an answer that is missing or does not convert leaves its value at 0.
 ParametryNaboje zadej_parametry();
-
-// Holds each closed descriptor 0-2 on /dev/null, opened for reading only: a closed standard
-// input reads as ended, and printing to a closed output still fails.
-void hlidej_standardni_proudy();
-
-// True when every prompt printed has been written.
-bool vyzvy_zapsany();

@@ -14,6 +14,7 @@
 #include "kubo_prideleni.h"
 #include "kubo_ro.h"
 #include "kubo_zpravy.h"
+#include "standardni_proudy.h"
 
 static Kvadr kvadr;
 static double d;

@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <fcntl.h>
-
 // Reads a leading decimal integer as "%d" does, but refuses values outside int instead of
 // wrapping them.
 static bool cti_cele_cislo(const char *text, int &hodnota)
@@ -110,12 +108,3 @@ std::vector<Jednotka> plan_jednotek(const Kvadr &kvadr, int velikost_prace)
         plan.push_back(dalsi_jednotka(kvadr, zadana_prace, velikost_prace));
     return plan;
 }
-
-void hlidej_standardni_proudy()
-{
-    for (int fd = 0; fd <= 2; fd++)
-        if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", O_RDONLY) < 0)
-            return;
-}
-
-bool vystup_zapsan() { return fflush(stdout) == 0 && !ferror(stdout); }

@@ -1,5 +1,4 @@
-// The integration master's plan: its arguments and the slabs it hands out, without PVM; and
-// the standard streams of both programs.
+// The integration master's plan: its arguments and the slabs it hands out, without PVM.
 #pragma once
 
 #include <string>
@@ -38,14 +37,6 @@ Jednotka dalsi_jednotka(const Kvadr &kvadr, int &zadana_prace, int velikost_prac
 
 // All units of a run in the order they are handed out.
 std::vector<Jednotka> plan_jednotek(const Kvadr &kvadr, int velikost_prace);
-
-// Holds each of the descriptors 0-2 that was closed on /dev/null, opened for reading only, so
-// that libpvm's socket cannot take its number and catch the printed lines. Writing to it
-// still fails, as it did while it was closed.
-void hlidej_standardni_proudy();
-
-// True when everything printed on standard output has been written.
-bool vystup_zapsan();
 
 // The text that printf would print for format and the values, up to 255 characters.
 std::string naformatuj(const char *format, ...) __attribute__((format(printf, 1, 2)));

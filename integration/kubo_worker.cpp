@@ -8,6 +8,7 @@
 #include "kubo_prace.h"
 #include "kubo_ro.h"
 #include "kubo_zpravy.h"
+#include "standardni_proudy.h"
 
 static int chief_tid;
 static int ukoncit;

@@ -22,10 +22,3 @@ Matice alokuj_matici();
 
 // Prints matice row by row; always returns 1.
 int vypis_matice(const Matice &matice);
-
-// Holds each closed descriptor 0-2 on /dev/null, opened for reading only: the matrix file
-// cannot take the place of standard output, and printing still fails as it would have.
-void hlidej_standardni_proudy();
-
-// True when everything printed on standard output has been written.
-bool vypis_zapsan();

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "mocnina.h"
+#include "standardni_proudy.h"
 
 static int spust()
 {
@@ -19,7 +20,7 @@ int main()
 {
     hlidej_standardni_proudy();
     int status = spust();
-    if (!vypis_zapsan()) {
+    if (!vystup_zapsan()) {
         fprintf(stderr, "Vypis matice nelze zapsat na standardni vystup.\n");
         return 1;
     }
