@@ -22,6 +22,18 @@ RunResult run_program(const std::vector<std::string> &argv, const std::string &i
 std::vector<std::string> with_redirection(const std::string &redirection,
                                           const std::vector<std::string> &argv);
 
+// Status of scripts/pvm-hosts.sh when this machine cannot make hosts; the reason is on
+// standard error.
+const int HOSTS_UNAVAILABLE = 77;
+
+// A several-host test cannot go on on a machine without namespaces: it is reported as
+// skipped, with why.
+#define SKIP_WITHOUT_HOSTS(r)                                                                \
+    do {                                                                                     \
+        if ((r).status == HOSTS_UNAVAILABLE)                                                 \
+            GTEST_SKIP() << (r).err;                                                         \
+    } while (0)
+
 // The lines of text, without their line ends.
 std::vector<std::string> lines_of(const std::string &text);
 
