@@ -20,5 +20,10 @@ endforeach()
 string(REPLACE "\nhelpers=$here\n" "\nhelpers=$(cd \"$here/${helpers}\" && pwd)\n"
        script "${script}")
 string(REPLACE "\ninstalled_programs=\"\"\n" "\ninstalled_programs=${tasks}\n" script "${script}")
-file(WRITE "${KVS_BINARY_DIR}/installed/pvm-run" "${script}")
-file(INSTALL DESTINATION "${bin}" TYPE PROGRAM FILES "${KVS_BINARY_DIR}/installed/pvm-run")
+# A folder of this install's own: package builds may install from one build at the same time,
+# each into its own destination.
+string(MD5 unique "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
+set(made "${KVS_BINARY_DIR}/install-${unique}")
+file(WRITE "${made}/pvm-run" "${script}")
+file(INSTALL DESTINATION "${bin}" TYPE PROGRAM FILES "${made}/pvm-run")
+file(REMOVE_RECURSE "${made}")
