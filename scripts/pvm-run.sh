@@ -61,7 +61,8 @@ signal_status=""
 stop() {
   [ -n "$1" ] && kill -0 "$1" 2>/dev/null || return 0
   kill "$1" 2>/dev/null || true
-  for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  # Most end within milliseconds; a run should not wait longer than they take.
+  for _ in $(seq 500); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.01; done
   kill -9 "$1" 2>/dev/null || true
 }
 
@@ -101,20 +102,24 @@ echo "* ep=$programs wd=$workdir" > "$vmdir/hostfile"
 ) > "$vmdir/pvmd.out" 2>&1 < /dev/null &
 daemon=$!
 
-# The daemon answers once its address file exists.
-for _ in $(seq 200); do
-  [ -e "$vmdir/pvmd.$(id -u)" ] && break
-  if ! kill -0 "$daemon" 2>/dev/null; then
-    echo "pvm-run: the PVM daemon did not start:" >&2
-    cat "$vmdir/pvmd.out" "$vmdir"/pvml.* >&2 2>/dev/null || true
-    exit 1
-  fi
-  sleep 0.05
-done
-if [ ! -e "$vmdir/pvmd.$(id -u)" ]; then
-  echo "pvm-run: the PVM daemon did not answer within 10 s" >&2
+# answered FILE PID NAME: waits up to 10 s for FILE to be written by the process PID, which is
+# how the daemon and the tasker say they are ready; ends the run if it is not.
+answered() {
+  for _ in $(seq 1000); do
+    [ -s "$1" ] && return 0
+    if ! kill -0 "$2" 2>/dev/null; then
+      echo "pvm-run: $3 did not start:" >&2
+      cat "$vmdir/pvmd.out" "$vmdir"/pvml.* >&2 2>/dev/null || true
+      exit 1
+    fi
+    sleep 0.01
+  done
+  echo "pvm-run: $3 did not answer within 10 s" >&2
   exit 1
-fi
+}
+
+# The daemon answers once its address file exists.
+answered "$vmdir/pvmd.$(id -u)" "$daemon" "the PVM daemon"
 
 if [ -n "$tasker" ]; then
   (
@@ -122,12 +127,7 @@ if [ -n "$tasker" ]; then
     exec "$tasker" "$output"
   ) > "$vmdir/tasker.out" < /dev/null &
   tasker_pid=$!
-  for _ in $(seq 200); do
-    [ -s "$vmdir/tasker.out" ] && break
-    kill -0 "$tasker_pid" 2>/dev/null || { echo "pvm-run: pvm-run-tasker did not start" >&2; exit 1; }
-    sleep 0.05
-  done
-  [ -s "$vmdir/tasker.out" ] || { echo "pvm-run: pvm-run-tasker did not answer within 10 s" >&2; exit 1; }
+  answered "$vmdir/tasker.out" "$tasker_pid" pvm-run-tasker
 fi
 
 # In the background, so that a signal for this script is handled at once rather than when the
