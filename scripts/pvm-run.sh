@@ -8,7 +8,8 @@
 # program folder, or where the task programs were installed) and start in the folder the
 # command is run from, so they share its files. With -o, every line the spawned tasks write
 # (their standard output and error) goes into FILE as it comes, whole and with the task's
-# identifier in front ("[t40002] ..."); `tail -f FILE` follows them. The command's own
+# identifier in front ("[t40002] ..."); `tail -f FILE` follows them, and FILE - puts them on
+# standard error. The command's own
 # standard input, output and error are its own. The daemon is halted and its folder removed
 # when the command ends, fails or is interrupted (INT, TERM and HUP are handed on to the
 # command first); the command's exit status is passed through, and after a signal it is

@@ -1,7 +1,7 @@
 // pvm-run-tasker: starts the tasks of a private PVM virtual machine in place of its daemon and
 // keeps every line they write, whole and tagged with the task's identifier, in one file.
 //
-// usage: pvm-run-tasker FILE
+// usage: pvm-run-tasker FILE   (FILE "-" is standard error)
 //
 // A daemon reads its tasks' output in pieces of at most 3999 bytes and logs each piece as a
 // line of its own, so its log cannot give a task's lines back whole. PVM lets one task of a
@@ -289,10 +289,14 @@ static void zabij_zbyvajici()
 int main(int argc, char **argv)
 {
     if (argc != 2) {
-        fprintf(stderr, "usage: pvm-run-tasker FILE\n");
+        fprintf(stderr, "usage: pvm-run-tasker FILE|-\n");
         return 2;
     }
-    soubor = open(argv[1], O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // "-" is standard error, left as it is: it may be a terminal or a file others write too.
+    if (strcmp(argv[1], "-") == 0)
+        soubor = 2;
+    else
+        soubor = open(argv[1], O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0666);
     if (soubor < 0) {
         fprintf(stderr, "pvm-run-tasker: %s: %s\n", argv[1], strerror(errno));
         return 1;

@@ -63,6 +63,22 @@ TEST(PvmRunVystupUloh, KazdyRadekDelnikuCelyASeZnackouUlohy)
     EXPECT_EQ(postup, ocekavany_postup(kvadr(2, 0.1, 0.1), 0.002, 3, 5));
 }
 
+TEST(PvmRunVystupUloh, PomlckaZnamenaStandardniChybovyVystup)
+{
+    TempDir dir;
+    RunResult r = run_program({script_path("pvm-run.sh"), "-e", program_path(""), "-o", "-",
+                               program_path("kubo-main"), "2", "0.1", "0.1", "0.01", "1", "2",
+                               "50"},
+                              "", dir.path());
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(r.out.find("Pocitam"), std::string::npos);
+    std::vector<std::string> postup =
+        matching(r.err, "\\[t[0-9a-f]+\\] Delnik \\d+: (Pocitam dilci hmotnost .*)");
+    std::sort(postup.begin(), postup.end());
+    EXPECT_EQ(postup, ocekavany_postup(kvadr(2, 0.1, 0.1), 0.01, 1, 50)) << r.err;
+    EXPECT_FALSE(dir.exists("-"));
+}
+
 TEST(PvmRunVystupUloh, BezTaskeruToRekneARunNespusti)
 {
     TempDir dir;
