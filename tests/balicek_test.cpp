@@ -118,6 +118,7 @@ TEST_F(DebianBalicek, VychoziDemonNajdeUlohyBalicku)
     const std::string beh = R"(set -e
 mkdir vm
 echo "* wd=$PWD" > vm/hosts
+ulimit -Sn 1024 2> /dev/null || true
 pvmd vm/hosts > vm/pvmd.out 2>&1 < /dev/null &
 demon=$!
 trap 'kill $demon' EXIT
