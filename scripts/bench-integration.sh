@@ -7,6 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-3}
 bin=$root/build/bin
 
+"$root/scripts/install-deps.sh" build test bench
 "$root/scripts/build.sh" > /dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

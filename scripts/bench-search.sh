@@ -70,7 +70,7 @@ bin=$(cd "${1:-$root/build}/bin" && pwd)
 for program in farmer worker hledej_naraz; do
   [ -x "$bin/$program" ] || { echo "bench-search: $bin/$program is not built" >&2; exit 1; }
 done
-[ -x /usr/bin/time ] || { echo "bench-search: /usr/bin/time is missing (package time)" >&2; exit 1; }
+"$root/scripts/install-deps.sh" bench
 
 work=$(mktemp -d -t bench-search.XXXXXX)
 trap 'rm -rf "$work"' EXIT

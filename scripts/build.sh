@@ -1,17 +1,28 @@
 #!/usr/bin/env bash
-# Installs what is missing and builds the project.
-# usage: scripts/build.sh [--sanitize]   (build in build/, or with sanitizers in build-sanitize/)
+# Builds the project; installs nothing (scripts/install-deps.sh does).
+# usage: scripts/build.sh [--sanitize | --programs]
+#   (no option)   programs and tests in build/
+#   --sanitize    programs and tests with the sanitizers in build-sanitize/
+#   --programs    in build/; a fresh build/ gets the programs only, without the tests, and so
+#                 needs only the build group of scripts/install-deps.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 build_dir=$root/build
-options=()
+options=(-DBUILD_TESTING=ON)
 case "${1:-}" in
   "") ;;
-  --sanitize) build_dir=$root/build-sanitize; options=(-DKVS_SANITIZE=ON) ;;
-  *) echo "usage: scripts/build.sh [--sanitize]" >&2; exit 2 ;;
+  --sanitize) build_dir=$root/build-sanitize; options+=(-DKVS_SANITIZE=ON) ;;
+  --programs)
+    options=()
+    [ -e "$build_dir/CMakeCache.txt" ] || options=(-DBUILD_TESTING=OFF) ;;
+  *) echo "usage: scripts/build.sh [--sanitize | --programs]" >&2; exit 2 ;;
 esac
+[ $# -le 1 ] || { echo "usage: scripts/build.sh [--sanitize | --programs]" >&2; exit 2; }
 
-"$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build_dir" "${options[@]}" >/dev/null
+if ! log=$(cmake -S "$root" -B "$build_dir" "${options[@]}" 2>&1); then
+  echo "$log" >&2
+  echo "build: configuring failed; scripts/install-deps.sh build test installs what it needs" >&2
+  exit 1
+fi
 cmake --build "$build_dir" -j "$(nproc)"

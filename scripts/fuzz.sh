@@ -16,7 +16,7 @@ if [ ${#targets[@]} -eq 0 ]; then
   mapfile -t targets < <(find "$root"/{integration,search,matrix,charge} -name '*_fuzz.cpp' -printf '%f\n' | sed 's/\.cpp$//' | sort)
 fi
 
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" build test fuzz
 build=$root/build-fuzz
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DKVS_FUZZ=ON -DKVS_SANITIZE=ON \
   -DKVS_BENCHMARKS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null

@@ -1,23 +1,37 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs; does nothing when all are present.
-# usage: scripts/install-deps.sh   (as root, or as a user who may use sudo)
+# Installs the Debian packages of the given groups that are missing; returns at once when
+# every one is there.
+#
+# usage: scripts/install-deps.sh [GROUP...]   (as root, or as a user who may use sudo)
+#   build   compiler, CMake, the PVM 3 daemon, console and library: building and running
+#           the programs (the default)
+#   test    GoogleTest, Google Benchmark, and the tools of the PVM tests (ps, ip netns,
+#           unshare, hostname for several hosts on one machine)
+#   fuzz    clang and its fuzzer and sanitizer runtime (scripts/fuzz.sh)
+#   bench   python3 and /usr/bin/time (scripts/bench-*.sh)
 set -euo pipefail
 
-packages=(
-  g++ make cmake                          # compiler and build
-  googletest libgtest-dev libgmock-dev    # unit and program tests
-  libbenchmark-dev                        # benchmarks
-  pvm pvm-dev                             # the PVM 3 daemon, console and library
-  procps                                  # pgrep/ps, used by the PVM test scripts
-  iproute2 util-linux hostname            # ip netns, unshare, setpriv: several hosts on one machine
-  clang libclang-rt-14-dev                # libFuzzer targets (scripts/fuzz.sh)
-)
+usage() { echo "usage: $(basename "$0") [build|test|fuzz|bench]..." >&2; exit 2; }
 
+packages=()
+[ $# -gt 0 ] || set -- build
+for group in "$@"; do
+  case "$group" in
+    build) packages+=(g++ make cmake pvm pvm-dev) ;;
+    test) packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev procps
+                     iproute2 util-linux hostname) ;;
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    bench) packages+=(python3 time) ;;
+    *) usage ;;
+  esac
+done
+
+# One query for all of them; a package dpkg has never heard of is missing too.
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null |
+  sed -n 's/^\([^ ]*\) install ok installed$/\1/p' || true)
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
+  grep -qx -- "$p" <<< "$installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
@@ -25,6 +39,10 @@ fi
 
 as_root=()
 if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo > /dev/null || {
+    echo "install-deps: missing ${missing[*]}; install them as root (apt-get install)" >&2
+    exit 1
+  }
   as_root=(sudo)
 fi
 echo "Installing: ${missing[*]}"

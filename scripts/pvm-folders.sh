@@ -1,14 +1,9 @@
 # Sourced by pvm-run.sh and pvm-hosts.sh: the folders a private virtual machine works with.
 
-# Where spawned task programs are looked up unless told otherwise: the folder the scripts are
-# installed in, next to the programs, or else the build's program folder of this source tree.
+# Where spawned task programs are looked up unless told otherwise: the build's program folder
+# of this source tree (an installed pvm-run knows its own).
 default_program_folder() {
-  local here=$1
-  if [ -e "$here/kubo-worker.exe" ] || [ -e "$here/worker" ]; then
-    echo "$here"
-  else
-    echo "$(cd "$here/.." && pwd)/build/bin"
-  fi
+  echo "$(cd "$1/.." && pwd)/build/bin"
 }
 
 # Fails naming the first folder with a blank: the hostfile separates its options by blanks,
@@ -20,4 +15,23 @@ folders_without_blanks() {
       *[[:space:]]*) echo "folder name with a blank cannot be used by PVM: '$folder'"; return 1 ;;
     esac
   done
+}
+
+# find_tasker FOLDER[:FOLDER...]: the path of the first pvm-run-tasker in those folders.
+find_tasker() {
+  local folder folders
+  IFS=: read -r -a folders <<< "$1"
+  for folder in "${folders[@]}"; do
+    [ -x "$folder/pvm-run-tasker" ] && { echo "$folder/pvm-run-tasker"; return 0; }
+  done
+  return 1
+}
+
+# Lowers this shell's soft limit of open descriptors to 1024. Before it starts a task, a
+# daemon's child closes every descriptor up to that limit: under tens of thousands, each spawn
+# costs milliseconds more. The hard limit stays, so a task that needs more may raise its own.
+few_descriptors() {
+  local limit
+  limit=$(ulimit -Sn)
+  if [ "$limit" = unlimited ] || [ "$limit" -gt 1024 ]; then ulimit -Sn 1024; fi
 }

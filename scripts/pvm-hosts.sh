@@ -155,7 +155,11 @@ show_logs() {
 start_master() {
   local master socket
   echo "* ep=$programs wd=$workdir" > "$run/hostfile"
-  on_host h1 pvmd "$run/hostfile" > "$run/master.out" 2>&1 < /dev/null &
+  # The other hosts' daemons are started by this one and keep its limit.
+  (
+    few_descriptors
+    on_host h1 pvmd "$run/hostfile"
+  ) > "$run/master.out" 2>&1 < /dev/null &
   master=$!
   # The daemon answers once its address file exists.
   socket=$run/h1/pvmd.$(id -u)

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and makes the Debian package of the programs in build/
+# (cpack -G DEB); prints the package's path.
+# usage: scripts/package.sh
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+"$root/scripts/install-deps.sh" build
+"$root/scripts/build.sh" --programs > /dev/null
+cd "$root/build"
+cpack -G DEB > /dev/null
+ls "$root/build/"kvs-pvm_*.deb
