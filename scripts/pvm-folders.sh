@@ -1,4 +1,4 @@
-# Sourced by pvm-run.sh and pvm-hosts.sh: the folders a private virtual machine works with.
+# Sourced by pvm-run.sh and pvm-hosts.sh: the options and folders of a private virtual machine.
 
 # Where spawned task programs are looked up unless told otherwise: the build's program folder
 # of this source tree (an installed pvm-run knows its own).
@@ -34,4 +34,30 @@ few_descriptors() {
   local limit
   limit=$(ulimit -Sn)
   if [ "$limit" = unlimited ] || [ "$limit" -gt 1024 ]; then ulimit -Sn 1024; fi
+}
+
+# read_vm_options ACCEPTED ARGS...: reads the leading options of ARGS that ACCEPTED names
+# (letters of "eno") into programs (-e), output (-o) and count (-n), up to "--" or the first
+# word that is no option. Sets options_taken to how many arguments that was; returns 1 on an
+# option not accepted or without its value, for the caller's usage message.
+read_vm_options() {
+  local accepted=$1
+  shift
+  options_taken=0
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      --) options_taken=$((options_taken + 1)); return 0 ;;
+      -[eno])
+        [[ $accepted == *"${1#-}"* ]] && [ $# -ge 2 ] && [ -n "$2" ] || return 1
+        case "$1" in
+          -e) programs=$2 ;;
+          -o) output=$2 ;;
+          -n) count=$2 ;;
+        esac
+        shift 2
+        options_taken=$((options_taken + 2)) ;;
+      -*) return 1 ;;
+      *) return 0 ;;
+    esac
+  done
 }

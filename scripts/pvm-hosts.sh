@@ -34,15 +34,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/pvm-folders.sh"
 programs=$(default_program_folder "$here")
 count=3
-while [ $# -gt 0 ]; do
-  case "$1" in
-    -n) [ $# -ge 2 ] || usage; count=$2; shift 2 ;;
-    -e) [ $# -ge 2 ] || usage; programs=$2; shift 2 ;;
-    --) shift; break ;;
-    -*) usage ;;
-    *) break ;;
-  esac
-done
+read_vm_options en "$@" || usage
+shift "$options_taken"
 [ $# -ge 1 ] || usage
 # Host addresses end in the host's number, so there is room for up to 250 of them.
 case "$count" in

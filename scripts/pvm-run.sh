@@ -28,15 +28,8 @@ installed_programs=""
 . "$helpers/pvm-folders.sh"
 programs=${installed_programs:-$(default_program_folder "$here")}
 output=""
-while [ $# -gt 0 ]; do
-  case "$1" in
-    -e) [ $# -ge 2 ] || usage; programs=$2; shift 2 ;;
-    -o) [ $# -ge 2 ] && [ -n "$2" ] || usage; output=$2; shift 2 ;;
-    --) shift; break ;;
-    -*) usage ;;
-    *) break ;;
-  esac
-done
+read_vm_options eo "$@" || usage
+shift "$options_taken"
 [ $# -ge 1 ] || usage
 
 workdir=$(pwd)
