@@ -4,6 +4,7 @@
 #include <pvm3.h>
 #include <sys/time.h>
 
+#include <charconv>
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
@@ -71,7 +72,7 @@ bool cti_zadani(int argc, char **argv, int &num_workers, std::string &f_str)
 int delka_textu(const char *soubor)
 {
     FILE *fr = open_f(soubor, "r");
-    size_t delka = read_file(fr).size();
+    size_t delka = joined_length(fr);
     close_f(fr);
     if (delka > INT_MAX) {
         printf("Text souboru %s ma %zu znaku, vic nez %d, ktere lze oznacit!\n", soubor, delka,
@@ -207,6 +208,31 @@ __attribute__((format(printf, 2, 3))) void obe(FILE *fw, const char *format, ...
     va_end(argumenty);
 }
 
+// Writes the same bytes to standard output and to the report file.
+void zapis_obema(FILE *fw, const char *text, size_t delka)
+{
+    fwrite(text, 1, delka, stdout);
+    fwrite(text, 1, delka, fw);
+}
+
+// Writes each position as "%d\n" would, to both places; millions of them are formatted once,
+// into a buffer that goes out in large writes.
+void vypis_pozice(FILE *fw, const std::vector<int> &vystup)
+{
+    static char kus[1 << 16];
+    const size_t nejdelsi = 12;  // "-2147483648\n"
+    size_t plno = 0;
+    for (int pozice : vystup) {
+        if (plno + nejdelsi > sizeof kus) {
+            zapis_obema(fw, kus, plno);
+            plno = 0;
+        }
+        plno = std::to_chars(kus + plno, kus + sizeof kus, pozice).ptr - kus;
+        kus[plno++] = '\n';
+    }
+    zapis_obema(fw, kus, plno);
+}
+
 // Prints the report and writes it to find_output.txt; a report not written whole is removed.
 void vypis_zpravu(const std::string &f_str, const char *soubor, const std::vector<int> &vystup)
 {
@@ -220,8 +246,7 @@ void vypis_zpravu(const std::string &f_str, const char *soubor, const std::vecto
         fprintf(fw, "Pocet nalezenych podretezcu \"%s\"\nv souboru \"%s\" : %d\n", f_str.c_str(),
                 soubor, nalezeno_celkem);
         obe(fw, "Vypis indexu, urcujicich pozice nalezenych podretezcu v retezci:\n");
-        for (int pozice : vystup)
-            obe(fw, "%d\n", pozice);
+        vypis_pozice(fw, vystup);
     }
     if (fflush(fw) != 0 || ferror(fw)) {
         fclose(fw);

@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <new>
-#include <string>
 #include <vector>
 
 #include "hledani.h"
@@ -34,11 +33,22 @@ bool cti_argumenty(int argc, char **argv, int &odkud, int &kam)
     return true;
 }
 
+// Ints go as raw bytes when every host of the virtual machine stores them alike, which saves
+// converting each position twice; a virtual machine of mixed hosts needs PVM's own encoding.
+int kodovani()
+{
+    int hostitelu = 0, formatu = 0;
+    pvmhostinfo *hostitele = nullptr;
+    if (pvm_config(&hostitelu, &formatu, &hostitele) < 0 || formatu != 1)
+        return PvmDataDefault;
+    return PvmDataRaw;
+}
+
 // Sends farmer the count and, when there are any, the positions in one message.
 void posli_odpoved(int rodic, std::vector<int> &pozice)
 {
     int nalezl = static_cast<int>(pozice.size());
-    pvm_initsend(PvmDataDefault);
+    pvm_initsend(kodovani());
     pvm_pkint(&nalezl, 1, 1);
     if (nalezl != 0)
         pvm_pkint(pozice.data(), nalezl, 1);
@@ -51,15 +61,13 @@ int hledej(int argc, char **argv, std::vector<int> &pozice)
     int odkud = 0, kam = 0;
     if (!cti_argumenty(argc, argv, odkud, kam))
         return 1;
-    std::string usek;
     FILE *fr = open_f(argv[1], "r");
-    bool cely = cti_usek(fr, odkud, kam, usek);
+    bool cely = hledej_v_rozsahu(fr, odkud, kam, argv[4], pozice);
     close_f(fr);
     if (!cely) {
         fprintf(stderr, "worker: text souboru %s konci pred indexem %d!\n", argv[1], kam);
         return 1;
     }
-    pozice = najdi_vyskyty(usek, argv[4], odkud);
     return 0;
 }
 
