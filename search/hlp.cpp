@@ -65,9 +65,9 @@ struct HlidaniMapovani {
     }
 };
 
-// Passes bytes od..velikost of the regular file fd on, one mapped window at a time: no copy,
-// and only one window is resident. Returns where it stopped: velikost, or earlier when a
-// window cannot be mapped or prijemce stops (then *dal is false).
+// Passes the first velikost bytes of the regular file fd on, one mapped window at a time: no
+// copy, and only one window is resident. Returns where it stopped: velikost, or earlier when
+// a window cannot be mapped or prijemce stops (then *dal is false).
 off_t predej_mapovane(int fd, off_t velikost, const Prijemce &prijemce, size_t velikost_bloku,
                       bool *dal)
 {
@@ -153,9 +153,11 @@ void read_blocks(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku)
     // A file in /proc says it is empty and is not; such files are read like a pipe.
     if (fd >= 0 && fstat(fd, &udaje) == 0 && S_ISREG(udaje.st_mode) && udaje.st_size > 0) {
         off_t konec = predej_mapovane(fd, udaje.st_size, prijemce, velikost_bloku, &dal);
-        // Whatever could not be mapped, or was added meanwhile, is read.
-        if (!dal || fseeko(fr, konec, SEEK_SET) != 0)
+        if (!dal)
             return;
+        // Whatever could not be mapped, or was added meanwhile, is read.
+        if (fseeko(fr, konec, SEEK_SET) != 0)
+            chyba_cteni();
     }
     predej_ctene(fr, prijemce, velikost_bloku);
 }
