@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -137,8 +138,10 @@ TEST(HlpSelhani, SouborZkracenyBehemCteniJeChybaCteni)
 {
     // A mapped file that gets shorter under the mapping raises SIGBUS on the next page.
     FILE *f = soubor_s(std::string(3 * 4096, 'a'));
+    // Each block is read through; nothing is allocated that the jump out of it would lose.
     auto zkrat_po_prvnim_bloku = [f](const char *blok, size_t delka) {
-        return std::string(blok, delka) == std::string(delka, 'a') && ftruncate(fileno(f), 0) == 0;
+        return std::count(blok, blok + delka, 'a') == static_cast<long>(delka) &&
+               ftruncate(fileno(f), 0) == 0;
     };
     EXPECT_EXIT(read_blocks(f, zkrat_po_prvnim_bloku, 4096), testing::ExitedWithCode(1),
                 "^fread: Chyba pri cteni souboru.\n$");
