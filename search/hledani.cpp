@@ -74,7 +74,6 @@ const unsigned char VAHY[64] = {
 uint64_t na_bity(const unsigned char *znacky)
 {
     uint64_t bity = 0;
-#pragma GCC unroll 8
     for (int osm = 0; osm < 8; osm++) {
         uint64_t slovo;
         memcpy(&slovo, znacky + 8 * osm, 8);
