@@ -1,66 +1,87 @@
 #!/usr/bin/env bash
-# Benchmark of the substring search: farmer with 2 workers on a private PVM virtual machine,
-# against grep -F -o -b and against one in-process pass of read_file and the search.
+# Benchmark of the substring search: farmer with 1, 2 and 4 workers on a private PVM virtual
+# machine, against grep -F -o -b (written to a file) and cat (to /dev/null), on five kinds of
+# text at two sizes; also both passes in one process, and peak memory of farmer and workers.
 #
-# usage: scripts/bench-search.sh [-s MIB] [BUILD_FOLDER]   (default: 256 MiB, build/)
+# usage: scripts/bench-search.sh [-n RUNS] [-s MIB,MIB...] [BUILD_FOLDER]
+#        (defaults: 5 runs, 256,64 MiB, build/)
 #
-# The text is generated in a temporary folder (removed at the end): ordinary lines of words,
-# with a 7-character pattern that cannot overlap itself in some thousands of places. Times are
-# the best of five runs; the ratios compare runs of this one benchmark only.
+# The texts are generated in a temporary folder (removed at the end):
+#   a  prose: lines of 3-14 words of a 20-word lorem ipsum list, a rare 8-letter word on every
+#      100th line, which is the pattern;
+#   b  the same prose, a common word as the pattern (millions of occurrences);
+#   c  random lowercase letters in lines of 80, a 7-letter pattern planted on every 1000th line;
+#   d  the prose of a with CR LF line ends;
+#   e  the prose of a as one line with no line end.
+# Every time is the median of the runs, taken in rounds (each command once per round) with
+# the daemon already running; the machine may be shared, so compare the ratios of one run.
 set -euo pipefail
 
-usage() { echo "usage: $(basename "$0") [-s MIB] [BUILD_FOLDER]" >&2; exit 2; }
+usage() { echo "usage: $(basename "$0") [-n RUNS] [-s MIB,MIB...] [BUILD_FOLDER]" >&2; exit 2; }
 
-pattern=kvrzlop
-
-# best_of5 COMMAND...: the best wall time of five runs in seconds; the output goes to out.txt.
-best_of5() {
-  local best=999999 t0 t1
-  for _ in 1 2 3 4 5; do
-    t0=$(date +%s.%N)
-    "$@" > out.txt
-    t1=$(date +%s.%N)
-    best=$(awk -v a="$t0" -v b="$t1" -v m="$best" 'BEGIN { t = b - a; print (t < m ? t : m) }')
-  done
-  echo "$best"
+# median_ms FILE: the median of the seconds in FILE, one a line, in milliseconds.
+median_ms() {
+  sort -g "$1" | awk '{ t[NR] = $1 } END { m = NR % 2 ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2; printf "%.0f", m * 1000 }'
 }
 
-farmer_on() { echo "$pattern" | "$bin/farmer" "$1" 2; }
-count_farmer() { sed -n 's/^v souboru .* : \([0-9]*\)$/\1/p' out.txt; }
+# timed NAME COMMAND...: runs COMMAND once and adds its wall time to times/NAME.
+timed() {
+  local name=$1 t0 t1
+  shift
+  t0=$EPOCHREALTIME
+  "$@"
+  t1=$EPOCHREALTIME
+  awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }' >> "times/$name"
+}
+
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
-# Inside the private virtual machine: time the three ways and the doubled text.
+farmer_on() { echo "$2" | "$bin/farmer" "$1" "$3" > out-farmer.txt; }
+grep_on() { grep -F -o -b "$2" "$1" > out-grep.txt; }
+cat_on() { cat "$1" > /dev/null; }
+one_process_on() { "$bin/hledej_naraz" "$1" "$2" > out-one.txt; }
+
+# Inside the private virtual machine: one table row per text.
 measure() {
-  local t_farmer t_grep t_pass t_double n_farmer n_grep n_pass n_double
-  t_farmer=$(best_of5 farmer_on text.txt); n_farmer=$(count_farmer)
-  t_grep=$(best_of5 grep -F -o -b "$pattern" text.txt); n_grep=$(wc -l < out.txt)
-  t_pass=$(best_of5 "$bin/hledej_naraz" text.txt "$pattern"); n_pass=$(cat out.txt)
-  t_double=$(best_of5 farmer_on double.txt); n_double=$(count_farmer)
-  echo "farmer, 2 workers:        ${t_farmer} s, ${n_farmer} positions"
-  echo "grep -F -o -b:            ${t_grep} s, ${n_grep} positions"
-  echo "read_file + search:       ${t_pass} s, ${n_pass} positions"
-  echo "farmer, doubled text:     ${t_double} s, ${n_double} positions"
-  echo "ratio farmer / grep:               $(ratio "$t_farmer" "$t_grep")"
-  echo "ratio farmer / read_file + search: $(ratio "$t_farmer" "$t_pass")"
-  echo "ratio doubled / single text:       $(ratio "$t_double" "$t_farmer") (at most 2 wanted)"
-  if [ "$n_farmer" != "$n_grep" ] || [ "$n_farmer" != "$n_pass" ]; then
-    echo "bench-search: the counts differ" >&2
-    return 1
-  fi
+  local row file pattern expected name found
+  local -A ms
+  printf '%-9s %7s %7s %7s %7s %7s %7s %8s %8s %9s\n' text cat grep farmer1 farmer2 farmer4 \
+    1-proc f2/grep f2/cat found
+  while read -r row file pattern expected; do
+    rm -rf times && mkdir times
+    for _ in $(seq "$runs"); do
+      timed cat cat_on "$file"
+      timed grep grep_on "$file" "$pattern"
+      for n in 1 2 4; do timed "farmer$n" farmer_on "$file" "$pattern" "$n"; done
+      timed one one_process_on "$file" "$pattern"
+    done
+    found=$(sed -n 's/^v souboru .* : \([0-9]*\)$/\1/p' out-farmer.txt)
+    [ -n "$found" ] || found=0
+    if [ "$found" != "$expected" ] || [ "$(cat out-one.txt)" != "$expected" ]; then
+      echo "bench-search: $row found $found and $(cat out-one.txt), not $expected" >&2
+      return 1
+    fi
+    for name in cat grep farmer1 farmer2 farmer4 one; do ms[$name]=$(median_ms "times/$name"); done
+    printf '%-9s %7s %7s %7s %7s %7s %7s %8s %8s %9s\n' "$row" "${ms[cat]}" "${ms[grep]}" \
+      "${ms[farmer1]}" "${ms[farmer2]}" "${ms[farmer4]}" "${ms[one]}" \
+      "$(ratio "${ms[farmer2]}" "${ms[grep]}")" "$(ratio "${ms[farmer2]}" "${ms[cat]}")" "$found"
+  done < texts.txt
 }
 
 # The script runs itself inside the private virtual machine to measure (internal use).
 if [ "${1:-}" = --inside ]; then
-  bin=$2
+  bin=$2 runs=$3
   measure
   exit
 fi
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-mib=256
-while getopts s: option; do
+runs=5
+sizes=256,64
+while getopts n:s: option; do
   case $option in
-    s) mib=$OPTARG ;;
+    n) runs=$OPTARG ;;
+    s) sizes=$OPTARG ;;
     *) usage ;;
   esac
 done
@@ -76,34 +97,60 @@ work=$(mktemp -d -t bench-search.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-# 8 MiB of random lines of 40 to 100 characters with the pattern in 128 of them, repeated.
-python3 - "$mib" "$pattern" > text.txt <<'PY'
+# Each kind of text is an 8 MiB block repeated; texts.txt lists each text with its pattern and
+# the number of occurrences in its joined text (none of the patterns overlaps itself).
+python3 - "$sizes" > texts.txt <<'PY'
 import random, sys
-mib, pattern = int(sys.argv[1]), sys.argv[2]
+sizes = [int(s) for s in sys.argv[1].split(",")]
 random.seed(1)
-words = "pole farmar delnik zprava hleda kus text radek soubor prace vysledek cislo znak".split()
+words = ("lorem ipsum dolor sit amet consectetur adipiscing elit sed do eiusmod tempor "
+         "incididunt ut labore et dolore magna aliqua enim").split()
+rare, common, letters7 = "kvrzlopa", "dolor", "qzxjkvw"
 lines, size = [], 0
 while size < 8 << 20:
-    line = " ".join(random.choice(words) for _ in range(random.randint(6, 14)))[:100]
-    lines.append(line)
-    size += len(line) + 1
-for i in random.sample(range(len(lines)), 128):
-    lines[i] = lines[i][:20] + pattern + lines[i][20:]
-block = "\n".join(lines) + "\n"
-for _ in range(max(1, mib // 8)):
-    sys.stdout.write(block)
+    line = [random.choice(words) for _ in range(random.randint(3, 14))]
+    if len(lines) % 100 == 99:
+        line[random.randrange(len(line))] = rare
+    lines.append(" ".join(line))
+    size += len(lines[-1]) + 1
+prose = "\n".join(lines) + "\n"
+rows, size = [], 0
+while size < 8 << 20:
+    row = "".join(random.choice("abcdefghijklmnopqrstuvwxyz") for _ in range(80))
+    if len(rows) % 1000 == 999:
+        row = row[:30] + letters7 + row[37:]
+    rows.append(row)
+    size += 81
+blocks = {
+    "a": (prose, rare), "b": (prose, common), "c": ("\n".join(rows) + "\n", letters7),
+    "d": (prose.replace("\n", "\r\n"), rare), "e": (prose.replace("\n", " "), rare),
+}
+for mib in sizes:
+    for kind, (block, pattern) in blocks.items():
+        name = "%s-%d.txt" % ("a" if kind == "b" else kind, mib)
+        data = block.encode() * max(1, mib // 8)
+        if kind != "b":
+            with open(name, "wb") as f:
+                f.write(data)
+        joined = data.replace(b"\r\n", b"").replace(b"\n", b"")
+        print("%s-%d %s %s %d" % (kind, mib, name, pattern, joined.count(pattern.encode())))
 PY
-cat text.txt text.txt > double.txt
-echo "text: $(( $(stat -c %s text.txt) >> 20 )) MiB, doubled: $(( $(stat -c %s double.txt) >> 20 )) MiB"
+echo "texts (median of $runs runs, milliseconds):"
+( ulimit -n 1024  # a daemon with a low descriptor limit spawns its tasks faster
+  "$root/scripts/pvm-run.sh" -e "$bin" -- "$root/scripts/bench-search.sh" --inside "$bin" "$runs" )
 
-"$root/scripts/pvm-run.sh" -e "$bin" -- "$root/scripts/bench-search.sh" --inside "$bin"
-
-# Peak memory: each worker, and farmer, under /usr/bin/time, in a folder of its own.
+# Peak memory (/usr/bin/time -v): farmer, and each worker through a stand-in of that name in a
+# folder of its own, with 2 workers on every text.
 mkdir tasks
-printf '#!/bin/sh\nexec /usr/bin/time -f %%M -a -o %s/mem.log %s/worker "$@"\n' "$work" "$bin" \
+printf '#!/bin/sh\nexec /usr/bin/time -v -a -o %s/worker-mem.log %s/worker "$@"\n' "$work" "$bin" \
   > tasks/worker
 chmod +x tasks/worker
-echo "$pattern" | "$root/scripts/pvm-run.sh" -e "$work/tasks" -- \
-  /usr/bin/time -f %M -o farmer-mem.log "$bin/farmer" text.txt 2 > /dev/null
-echo "peak memory, workers:     $(paste -sd ' ' mem.log) KiB (text $(( $(stat -c %s text.txt) >> 10 )) KiB)"
-echo "peak memory, farmer:      $(cat farmer-mem.log) KiB"
+peak() { sed -n 's/^\tMaximum resident set size (kbytes): //p' "$1" | sort -n | tail -n 1; }
+echo
+echo "peak memory with 2 workers (KiB): text, farmer, largest worker"
+while read -r row file pattern _; do
+  rm -f worker-mem.log
+  echo "$pattern" | ( ulimit -n 1024; "$root/scripts/pvm-run.sh" -e "$work/tasks" -- \
+    /usr/bin/time -v -o farmer-mem.log "$bin/farmer" "$file" 2 > /dev/null )
+  echo "$row $(( $(stat -c %s "$file") >> 10 )) $(peak farmer-mem.log) $(peak worker-mem.log)"
+done < texts.txt

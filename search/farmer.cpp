@@ -4,6 +4,7 @@
 #include <pvm3.h>
 #include <sys/time.h>
 
+#include <charconv>
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
@@ -71,7 +72,7 @@ bool cti_zadani(int argc, char **argv, int &num_workers, std::string &f_str)
 int delka_textu(const char *soubor)
 {
     FILE *fr = open_f(soubor, "r");
-    size_t delka = read_file(fr).size();
+    size_t delka = joined_length(fr);
     close_f(fr);
     if (delka > INT_MAX) {
         printf("Text souboru %s ma %zu znaku, vic nez %d, ktere lze oznacit!\n", soubor, delka,
@@ -143,24 +144,27 @@ int cekej_na_odpoved(int tid, std::set<int> &skoncene)
     }
 }
 
+// All positions received: each reply's in a block of its own, in start order, so that no block
+// of millions of them is copied to grow it.
+using Vystup = std::vector<std::vector<int>>;
+
 // Adds one reply's positions behind those held; false when it cannot come from its range.
-bool rozbal_odpoved(const Rozsah &rozsah, std::vector<int> &vystup)
+bool rozbal_odpoved(const Rozsah &rozsah, Vystup &vystup)
 {
     int nalezl = -1;
     if (pvm_upkint(&nalezl, 1, 1) < 0 || nalezl < 0 || nalezl > rozsah.kam - rozsah.odkud + 1)
         return false;
     if (nalezl == 0)
         return true;
-    size_t nalezeno_celkem = vystup.size();
-    vystup.resize(nalezeno_celkem + nalezl);
-    int *p_hlp = vystup.data() + nalezeno_celkem;
+    vystup.emplace_back(nalezl);
+    int *p_hlp = vystup.back().data();
     return pvm_upkint(p_hlp, nalezl, 1) >= 0;
 }
 
 // Gathers the replies in start order; a worker lost without a usable reply ends the run.
-std::vector<int> sber_odpovedi(const std::vector<int> &wtids, const std::vector<Rozsah> &rozsahy)
+Vystup sber_odpovedi(const std::vector<int> &wtids, const std::vector<Rozsah> &rozsahy)
 {
-    std::vector<int> vystup;
+    Vystup vystup;
     std::set<int> skoncene;
     for (size_t i = 0; i < wtids.size(); i++) {
         int bufid = cekej_na_odpoved(wtids[i], skoncene);
@@ -176,12 +180,13 @@ std::vector<int> sber_odpovedi(const std::vector<int> &wtids, const std::vector<
             remove(VYSTUP);
             opust_pvm_s_chybou();
         }
+        pvm_freebuf(bufid);  // its positions are copied out
     }
     return vystup;
 }
 
 // Joins PVM, runs one worker per range and returns all positions in range order.
-std::vector<int> hledej_na_pvm(const std::vector<Rozsah> &rozsahy, char **w_arg)
+Vystup hledej_na_pvm(const std::vector<Rozsah> &rozsahy, char **w_arg)
 {
     pvm_setopt(PvmAutoErr, 0);
     int mytid = pvm_mytid();
@@ -190,7 +195,7 @@ std::vector<int> hledej_na_pvm(const std::vector<Rozsah> &rozsahy, char **w_arg)
         opust_pvm_s_chybou();
     }
     std::vector<int> wtids = spust_workery(rozsahy, w_arg);
-    std::vector<int> vystup = sber_odpovedi(wtids, rozsahy);
+    Vystup vystup = sber_odpovedi(wtids, rozsahy);
     pvm_exit();
     return vystup;
 }
@@ -207,11 +212,41 @@ __attribute__((format(printf, 2, 3))) void obe(FILE *fw, const char *format, ...
     va_end(argumenty);
 }
 
+// Writes the same bytes to standard output and to the report file.
+void zapis_obema(FILE *fw, const char *text, size_t delka)
+{
+    fwrite(text, 1, delka, stdout);
+    fwrite(text, 1, delka, fw);
+}
+
+// Writes each position as "%d\n" would, to both places; millions of them are formatted once,
+// into a buffer that goes out in large writes.
+void vypis_pozice(FILE *fw, const Vystup &vystup)
+{
+    static char kus[1 << 16];
+    const size_t nejdelsi = 12;  // "-2147483648\n"
+    size_t plno = 0;
+    for (const std::vector<int> &odpoved : vystup) {
+        for (int pozice : odpoved) {
+            if (plno + nejdelsi > sizeof kus) {
+                zapis_obema(fw, kus, plno);
+                plno = 0;
+            }
+            plno = std::to_chars(kus + plno, kus + sizeof kus, pozice).ptr - kus;
+            kus[plno++] = '\n';
+        }
+    }
+    zapis_obema(fw, kus, plno);
+}
+
 // Prints the report and writes it to find_output.txt; a report not written whole is removed.
-void vypis_zpravu(const std::string &f_str, const char *soubor, const std::vector<int> &vystup)
+void vypis_zpravu(const std::string &f_str, const char *soubor, const Vystup &vystup)
 {
     FILE *fw = open_f(VYSTUP, "w");
-    const int nalezeno_celkem = static_cast<int>(vystup.size());
+    size_t celkem = 0;
+    for (const std::vector<int> &odpoved : vystup)
+        celkem += odpoved.size();
+    const int nalezeno_celkem = static_cast<int>(celkem);
     if (nalezeno_celkem == 0) {
         obe(fw, "Nebyl nalezen zadny vyskyt podretezce: \"%s\"\n", f_str.c_str());
     } else {
@@ -220,8 +255,7 @@ void vypis_zpravu(const std::string &f_str, const char *soubor, const std::vecto
         fprintf(fw, "Pocet nalezenych podretezcu \"%s\"\nv souboru \"%s\" : %d\n", f_str.c_str(),
                 soubor, nalezeno_celkem);
         obe(fw, "Vypis indexu, urcujicich pozice nalezenych podretezcu v retezci:\n");
-        for (int pozice : vystup)
-            obe(fw, "%d\n", pozice);
+        vypis_pozice(fw, vystup);
     }
     if (fflush(fw) != 0 || ferror(fw)) {
         fclose(fw);
@@ -254,7 +288,7 @@ int hledej(int argc, char **argv)
     std::vector<Rozsah> rozsahy = rozloz_text(delka_in, delka_f, num_workers);
     char *w_arg[5] = {kopie(argv[1]), aloc_string(DELKA_CISLA), aloc_string(DELKA_CISLA),
                       kopie(f_str), nullptr};
-    std::vector<int> vystup = hledej_na_pvm(rozsahy, w_arg);
+    Vystup vystup = hledej_na_pvm(rozsahy, w_arg);
     for (int i = 0; i < 4; i++)
         free(w_arg[i]);
     vypis_zpravu(f_str, argv[1], vystup);

@@ -1,41 +1,238 @@
-// The worker's search over its range of the joined text.
+// The worker's search over one range of the joined text, straight on the raw bytes: a vector
+// filter picks the few places where the pattern may start, a check walks past line ends there,
+// and the occurrences that cross from one block into the next are checked at the seam.
 #include "hledani.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
-#include "hlp.h"
+#include "radky.h"
 
-bool cti_usek(FILE *fr, int odkud, int kam, std::string &usek)
+namespace {
+
+// What one raw byte is in the joined text; a CR ending a block waits for the next block.
+enum Druh { ZNAK, VYNECHANY, NEJASNY };
+
+inline Druh druh(const unsigned char *b, size_t n, size_t p)
 {
-    const size_t prvni = static_cast<size_t>(odkud), posledni = static_cast<size_t>(kam);
-    usek.clear();
-    usek.reserve(posledni - prvni + 1);
-    // Only the range is kept, so a worker needs memory for its own part, not the whole text.
-    size_t index = 0;
-    read_joined(fr, [&](const char *kus, size_t delka) {
-        size_t od = std::max(index, prvni), po = std::min(index + delka, posledni + 1);
-        if (od < po)
-            usek.append(kus + (od - index), po - od);
-        index += delka;
-        return index <= posledni;
-    });
-    return index > posledni;
+    if (b[p] == '\n')
+        return VYNECHANY;
+    if (b[p] != '\r')
+        return ZNAK;
+    if (p + 1 == n)
+        return NEJASNY;
+    return b[p + 1] == '\n' ? VYNECHANY : ZNAK;
 }
 
-std::vector<int> najdi_vyskyty(const std::string &usek, const std::string &vzor, int posun)
+// One search, carried from block to block.
+struct Hledani {
+    const std::string &vzor;
+    size_t odkud, kam;
+    std::vector<int> &pozice;
+    Pocet pocet;       // the raw bytes before the current block
+    std::string ocas;  // the last settled joined characters before it, vzor.size() - 1 at most
+};
+
+// One block under search, and the joined index its raw byte 0 would have if no byte of the
+// block were left out.
+struct Blok {
+    const unsigned char *b;
+    size_t n;
+    size_t zaklad;
+};
+
+void pridej(Hledani &h, size_t p)
 {
-    std::vector<int> pozice;
-    const char *text = usek.data();
-    const size_t n = usek.size(), m = vzor.size();
-    // Searching again one character after each find keeps overlapping occurrences.
-    for (size_t i = 0; m > 0 && i + m <= n;) {
-        const void *nalez = memmem(text + i, n - i, vzor.data(), m);
-        if (nalez == nullptr)
-            break;
-        size_t k = static_cast<const char *>(nalez) - text;
-        pozice.push_back(posun + static_cast<int>(k));
-        i = k + 1;
+    if (p >= h.odkud && p + h.vzor.size() - 1 <= h.kam)
+        h.pozice.push_back(static_cast<int>(p));
+}
+
+// Whether vzor's characters start at raw byte s and all lie within the block. One that runs
+// past the block's end is the seam's to find.
+bool shoda_v_bloku(const Blok &blok, size_t s, const std::string &vzor)
+{
+    for (size_t t = 0, p = s;;) {
+        if (druh(blok.b, blok.n, p) != ZNAK || blok.b[p] != static_cast<unsigned char>(vzor[t]))
+            return false;
+        if (++t == vzor.size())
+            return true;
+        do {
+            if (++p == blok.n)
+                return false;
+        } while (druh(blok.b, blok.n, p) == VYNECHANY);
     }
-    return pozice;
+}
+
+// Flags of 64 places as bits of one word: flag k is 0 or 1 << (k % 8), so each eight flags add
+// up to one byte of the word whatever the machine's byte order.
+const unsigned char VAHY[64] = {
+    1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32,
+    64, 128, 1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8,
+    16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
+
+uint64_t na_bity(const unsigned char *znacky)
+{
+    uint64_t bity = 0;
+    for (int osm = 0; osm < 8; osm++) {
+        uint64_t slovo;
+        memcpy(&slovo, znacky + 8 * osm, 8);
+        bity |= ((slovo * 0x0101010101010101u) >> 56) << (8 * osm);
+    }
+    return bity;
+}
+
+// Bit k set when byte k of the 64 at beh is left out of the joined text.
+uint64_t vynechane_bity(const unsigned char *beh)
+{
+    unsigned char znacky[64];
+    for (int k = 0; k < 64; k++)
+        znacky[k] = -vynechany(beh[k], beh[k + 1]) & VAHY[k];
+    return na_bity(znacky);
+}
+
+// 1 for LF and CR, and for the other bytes 8 to 15 too: one compare, and the filter below
+// only needs to let every line end through.
+inline unsigned char konec_radku(unsigned char znak) { return (znak | 7) == 15; }
+
+// The filter: the pattern may start at c[0] when it holds the first character and c[1]
+// either the second (v1 under the mask k1, which is 0 for a pattern of one character) or a
+// line end, past which the check walks.
+inline unsigned char muze_zacit(const unsigned char *c, unsigned char v0, unsigned char v1,
+                                unsigned char k1)
+{
+    return (c[0] == v0) & (((c[1] & k1) == v1) | konec_radku(c[1]));
+}
+
+// The places of a run of 64 at beh that pass the filter; vynechanych bytes are left out
+// before the run.
+void over_kandidaty(Hledani &h, const Blok &blok, size_t beh, size_t vynechanych,
+                    unsigned char v0, unsigned char v1, unsigned char k1)
+{
+    unsigned char znacky[64];
+    for (int k = 0; k < 64; k++)
+        znacky[k] = -muze_zacit(blok.b + beh + k, v0, v1, k1) & VAHY[k];
+    uint64_t vynechane = 0;
+    bool spocteno = false;
+    for (uint64_t kandidati = na_bity(znacky); kandidati != 0; kandidati &= kandidati - 1) {
+        int k = __builtin_ctzll(kandidati);
+        if (!shoda_v_bloku(blok, beh + k, h.vzor))
+            continue;
+        if (!spocteno) {
+            vynechane = vynechane_bity(blok.b + beh);
+            spocteno = true;
+        }
+        size_t pred = __builtin_popcountll(vynechane & ((uint64_t{1} << k) - 1));
+        pridej(h, blok.zaklad + beh + k - vynechanych - pred);
+    }
+}
+
+// Occurrences that start at a raw byte of the block and end in it; returns the bytes of the
+// block left out, counted on the way (a CR ending the block is not: it waits). The compiler
+// does 64 places at a time with vector compares; only runs where the filter lets some place
+// through are looked at again, place by place.
+size_t prohledej_blok(Hledani &h, const Blok &blok)
+{
+    const std::string &vzor = h.vzor;
+    const unsigned char v0 = vzor[0], v1 = vzor.size() > 1 ? vzor[1] : 0;
+    const unsigned char k1 = vzor.size() > 1 ? 0xff : 0;
+    const unsigned char *b = blok.b;
+    size_t s = 0, vynechanych = 0;
+    for (; s + 64 < blok.n; s += 64) {
+        unsigned char nektera = 0, v_behu = 0;
+        for (int k = 0; k < 64; k++) {
+            nektera |= muze_zacit(b + s + k, v0, v1, k1);
+            v_behu += vynechany(b[s + k], b[s + k + 1]);
+        }
+        if (nektera)
+            over_kandidaty(h, blok, s, vynechanych, v0, v1, k1);
+        vynechanych += v_behu;
+    }
+    for (; s < blok.n; s++) {
+        if (b[s] == v0 && shoda_v_bloku(blok, s, vzor))
+            pridej(h, blok.zaklad + s - vynechanych);
+        vynechanych += s + 1 < blok.n ? vynechany(b[s], b[s + 1]) : b[s] == '\n';
+    }
+    return vynechanych;
+}
+
+// The first settled characters the block adds, kolik at most: a CR held back from the block
+// before (vydany_cr), and then the block's own.
+std::string zacatek_bloku(const Blok &blok, bool vydany_cr, size_t kolik)
+{
+    std::string z(vydany_cr ? 1 : 0, '\r');
+    for (size_t p = 0; p < blok.n && z.size() < kolik; p++)
+        if (druh(blok.b, blok.n, p) == ZNAK)
+            z += static_cast<char>(blok.b[p]);
+    return z;
+}
+
+// The last kolik settled characters of a block that has more than kolik of its own.
+std::string konec_bloku(const Blok &blok, size_t kolik)
+{
+    std::string k;
+    for (size_t p = blok.n; p-- > 0 && k.size() < kolik;)
+        if (druh(blok.b, blok.n, p) == ZNAK)
+            k += static_cast<char>(blok.b[p]);
+    std::reverse(k.begin(), k.end());
+    return k;
+}
+
+// Occurrences that start before the block's first raw byte (in ocas, or at a CR held back)
+// and end in the block: ocas and the block's first characters are put side by side.
+void prohledej_sev(Hledani &h, const std::string &zacatek, bool vydany_cr, size_t j0)
+{
+    const size_t m = h.vzor.size();
+    const std::string okno = h.ocas + zacatek;
+    const size_t pred_blokem = h.ocas.size() + vydany_cr;
+    for (size_t t = 0; t < pred_blokem && t + m <= okno.size(); t++)
+        if (okno.compare(t, m, h.vzor) == 0)
+            pridej(h, j0 - h.ocas.size() + t);
+}
+
+// One block of the file; returns false once the text up to index kam is searched.
+bool prohledej(Hledani &h, const char *data, size_t n)
+{
+    const size_t m = h.vzor.size();
+    // A CR that ended the block before is a character of this one unless an LF follows it.
+    const bool vydany_cr = h.pocet.posledni == '\r' && data[0] != '\n';
+    const size_t j0 = delka_spojeni(h.pocet);
+    // That CR, when an LF follows it, is left out before the block's raw byte 0.
+    Blok blok{reinterpret_cast<const unsigned char *>(data), n,
+              h.pocet.surovych - h.pocet.vynechanych - (h.pocet.posledni == '\r' && !vydany_cr)};
+    std::string zacatek;
+    size_t vynechanych;
+    // Every occurrence found with this block ends before its last character; blocks before
+    // the range are only counted, the same way as farmer counts.
+    if (j0 + vydany_cr + n >= h.odkud + m) {
+        zacatek = zacatek_bloku(blok, vydany_cr, m);
+        prohledej_sev(h, zacatek, vydany_cr, j0);
+        vynechanych = (h.pocet.posledni == '\r' && !vydany_cr) + prohledej_blok(h, blok);
+    } else {
+        vynechanych = vynechane_znaky(data, n, h.pocet.posledni);
+    }
+    Pocet po = h.pocet;
+    pricti_blok(po, data, n, vynechanych);
+    const size_t j1 = delka_spojeni(po);
+    if (j1 - j0 < m) {
+        if (zacatek.empty())
+            zacatek = zacatek_bloku(blok, vydany_cr, m);
+        std::string okno = h.ocas + zacatek;
+        h.ocas = okno.substr(okno.size() - std::min(okno.size(), m - 1));
+    } else {
+        h.ocas = konec_bloku(blok, m - 1);
+    }
+    h.pocet = po;
+    return j1 <= h.kam;
+}
+
+}  // namespace
+
+bool hledej_v_rozsahu(FILE *fr, size_t odkud, size_t kam, const std::string &vzor,
+                      std::vector<int> &pozice, size_t velikost_bloku)
+{
+    Hledani h{vzor, odkud, kam, pozice, {}, {}};
+    read_blocks(fr, [&h](const char *blok, size_t delka) { return prohledej(h, blok, delka); },
+                velikost_bloku);
+    return delka_spojeni(h.pocet) > kam;
 }

@@ -1,14 +1,15 @@
-// The worker's search: its range of the joined text and every occurrence of the pattern in it.
+// The worker's search: every occurrence of a pattern in one range of a file's joined text.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-// Streams fr and keeps in usek only the joined characters odkud..kam (inclusive); false when
-// the text ends before index kam. Read errors end the process (see read_joined).
-bool cti_usek(FILE *fr, int odkud, int kam, std::string &usek);
+#include "hlp.h"
 
-// Every position (overlapping ones included) where vzor starts wholly inside usek, ascending,
-// each counted from the start of the text, of which usek begins at index posun.
-std::vector<int> najdi_vyskyty(const std::string &usek, const std::string &vzor, int posun);
+// Appends to pozice, ascending, every index p of fr's joined text (see read_joined) where vzor
+// (not empty) starts, overlapping ones included, with odkud <= p and p + vzor.size() - 1 <= kam;
+// streams fr in memory of one block. False when the text ends before index kam.
+bool hledej_v_rozsahu(FILE *fr, size_t odkud, size_t kam, const std::string &vzor,
+                      std::vector<int> &pozice, size_t velikost_bloku = VELIKOST_BLOKU);

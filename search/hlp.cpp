@@ -1,12 +1,19 @@
 // hlp: file, text and allocation helpers of the substring search.
 #include "hlp.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <csetjmp>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
-#include <vector>
+
+#include "radky.h"
 
 FILE *open_f(const char *name, const char *mod)
 {
@@ -27,6 +34,79 @@ void close_f(FILE *file)
 }
 
 namespace {
+
+[[noreturn]] void chyba_cteni()
+{
+    fprintf(stderr, "fread: Chyba pri cteni souboru.\n");
+    exit(1);
+}
+
+// Where a SIGBUS returns to while a file is mapped: it means the file got shorter under the
+// mapping (or the disk failed), which is a read error like any other.
+sigjmp_buf *navrat_pri_sigbus = nullptr;
+
+void pri_sigbus(int) { siglongjmp(*navrat_pri_sigbus, 1); }
+
+// SIGBUS handled as above for as long as it lives, also when prijemce throws.
+struct HlidaniMapovani {
+    struct sigaction puvodni;
+    explicit HlidaniMapovani(sigjmp_buf *navrat)
+    {
+        navrat_pri_sigbus = navrat;
+        struct sigaction obsluha = {};
+        obsluha.sa_handler = pri_sigbus;
+        sigemptyset(&obsluha.sa_mask);
+        sigaction(SIGBUS, &obsluha, &puvodni);
+    }
+    ~HlidaniMapovani()
+    {
+        sigaction(SIGBUS, &puvodni, nullptr);
+        navrat_pri_sigbus = nullptr;
+    }
+};
+
+// Passes the first velikost bytes of the regular file fd on, one mapped window at a time: no
+// copy, and only one window is resident. Returns where it stopped: velikost, or earlier when
+// a window cannot be mapped or prijemce stops (then *dal is false).
+off_t predej_mapovane(int fd, off_t velikost, const Prijemce &prijemce, size_t velikost_bloku,
+                      bool *dal)
+{
+    const off_t stranka = sysconf(_SC_PAGESIZE);
+    sigjmp_buf navrat;
+    if (sigsetjmp(navrat, 1) != 0)
+        chyba_cteni();
+    HlidaniMapovani hlidani(&navrat);
+    off_t od = 0;
+    while (od < velikost && *dal) {
+        size_t delka = static_cast<size_t>(std::min<off_t>(velikost_bloku, velikost - od));
+        // Windows start on a page; small test blocks need not.
+        off_t zacatek = od - od % stranka;
+        size_t mapovano = delka + static_cast<size_t>(od - zacatek);
+        void *okno = mmap(nullptr, mapovano, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, zacatek);
+        if (okno == MAP_FAILED)
+            break;
+        *dal = prijemce(static_cast<const char *>(okno) + (od - zacatek), delka);
+        munmap(okno, mapovano);
+        od += static_cast<off_t>(delka);
+    }
+    return od;
+}
+
+// Passes fr's bytes from its position to its end on, read in blocks; a pipe hands over
+// no more than this at a time anyway, and a buffer that stays in the cache is reused fast.
+void predej_ctene(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku)
+{
+    const size_t velikost = std::min(velikost_bloku, size_t{1} << 18);
+    std::unique_ptr<char[]> blok(new char[velikost]);
+    size_t precteno;
+    while ((precteno = fread(blok.get(), 1, velikost, fr)) > 0) {
+        if (!prijemce(blok.get(), precteno))
+            return;
+    }
+    // Silently handing back part of a file would turn into a wrong search result.
+    if (ferror(fr))
+        chyba_cteni();
+}
 
 // A carriage return held back at the end of a block until the next byte shows whether it
 // ends a line; alone it is an ordinary character.
@@ -65,20 +145,39 @@ void rezervuj(FILE *fr, std::string &pom)
 
 }  // namespace
 
+void read_blocks(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku)
+{
+    struct stat udaje;
+    int fd = fileno(fr);
+    bool dal = true;
+    // A file in /proc says it is empty and is not; such files are read like a pipe.
+    if (fd >= 0 && fstat(fd, &udaje) == 0 && S_ISREG(udaje.st_mode) && udaje.st_size > 0) {
+        off_t konec = predej_mapovane(fd, udaje.st_size, prijemce, velikost_bloku, &dal);
+        if (!dal)
+            return;
+        // Whatever could not be mapped, or was added meanwhile, is read.
+        if (fseeko(fr, konec, SEEK_SET) != 0)
+            chyba_cteni();
+    }
+    predej_ctene(fr, prijemce, velikost_bloku);
+}
+
 void read_joined(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku)
 {
-    std::vector<char> blok(velikost_bloku);
     bool cr_ceka = false;
-    size_t precteno;
-    while ((precteno = fread(blok.data(), 1, blok.size(), fr)) > 0) {
-        if (!spoj_blok(blok.data(), precteno, cr_ceka, prijemce))
-            return;
-    }
-    // Silently handing back part of a file would turn into a wrong search result.
-    if (ferror(fr)) {
-        fprintf(stderr, "fread: Chyba pri cteni souboru.\n");
-        exit(1);
-    }
+    read_blocks(fr, [&](const char *blok, size_t delka) {
+        return spoj_blok(blok, delka, cr_ceka, prijemce);
+    }, velikost_bloku);
+}
+
+size_t joined_length(FILE *fr, size_t velikost_bloku)
+{
+    Pocet pocet;
+    read_blocks(fr, [&pocet](const char *blok, size_t delka) {
+        pricti_blok(pocet, blok, delka, vynechane_znaky(blok, delka, pocet.posledni));
+        return true;
+    }, velikost_bloku);
+    return delka_spojeni(pocet);
 }
 
 std::string read_file(FILE *fr)

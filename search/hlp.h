@@ -12,13 +12,23 @@ FILE *open_f(const char *name, const char *mod);
 // Closes file; on failure prints "fclose: ..." on stderr and exits with status 1.
 void close_f(FILE *file);
 
-// Receives one run of joined text; returns false to stop reading.
+// Receives a run of bytes; returns false to stop reading.
 using Prijemce = std::function<bool(const char *kus, size_t delka)>;
 
+// Bytes read or mapped at a time; only tests choose another size.
+const size_t VELIKOST_BLOKU = 4 << 20;
+
+// Streams the raw bytes of fr, open at its start, to prijemce in blocks of velikost_bloku
+// (mapped from a regular file, read from anything else); on a read error, or a file cut
+// short while it is mapped, prints "fread: ..." and exits 1.
+void read_blocks(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku = VELIKOST_BLOKU);
+
 // Streams fr's text with its lines joined (LF, and a CR before an LF or at the very end, left
-// out; NUL bytes kept) to prijemce in runs; on a read error prints "fread: ..." and exits 1.
-// velikost_bloku is the read size; only tests choose another one.
-void read_joined(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku = 1 << 18);
+// out; NUL bytes kept) to prijemce in runs; read errors as in read_blocks.
+void read_joined(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku = VELIKOST_BLOKU);
+
+// Length of fr's joined text, counted without building it, in memory of one block.
+size_t joined_length(FILE *fr, size_t velikost_bloku = VELIKOST_BLOKU);
 
 // The whole text of fr with its lines joined; out of memory prints "Malo pameti!" and exits 1.
 std::string read_file(FILE *fr);

@@ -1,7 +1,10 @@
 // Fuzz target: the joined text of arbitrary bytes (NUL bytes, lone CRs, long lines, no final
-// line end), read in blocks of any size, must equal a plain reference join; a worker's range
-// of it must be exactly that part of the reference, and its occurrences those of a naive
-// search.
+// line end), read in blocks of any size, mapped or read, must equal a plain reference join;
+// its counted length must equal the text's, and a worker's search of a range must find the
+// occurrences a naive search of the reference text finds.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -26,69 +29,72 @@ std::string referencni_spojeni(const std::string &data)
     return text;
 }
 
-std::string spoj_po_blocich(std::string &data, size_t velikost_bloku)
+// data as a stream: a file in memory, which is mapped, or a buffer, which is read.
+FILE *otevri(std::string &data, bool mapovane)
 {
-    FILE *fr = fmemopen(data.data(), data.size(), "r");
+    if (!mapovane)
+        return fmemopen(data.data(), data.size(), "r");
+    int fd = memfd_create("hlp_fuzz", 0);
+    if (fd < 0 || write(fd, data.data(), data.size()) != static_cast<ssize_t>(data.size()))
+        abort();
+    lseek(fd, 0, SEEK_SET);
+    return fdopen(fd, "r");
+}
+
+std::string spoj_po_blocich(FILE *fr, size_t velikost_bloku)
+{
     std::string text;
     read_joined(fr, [&](const char *kus, size_t delka) {
         text.append(kus, delka);
         return true;
     }, velikost_bloku);
-    fclose(fr);
     return text;
 }
 
-std::vector<int> naivne(const std::string &text, const std::string &vzor, int odkud, int kam)
+std::vector<int> naivne(const std::string &text, const std::string &vzor, size_t odkud,
+                        size_t kam)
 {
     std::vector<int> pozice;
-    for (int p = odkud; p + (int)vzor.size() - 1 <= kam; p++)
+    for (size_t p = odkud; p + vzor.size() <= kam + 1; p++)
         if (text.compare(p, vzor.size(), vzor) == 0)
-            pozice.push_back(p);
+            pozice.push_back(static_cast<int>(p));
     return pozice;
-}
-
-void over_usek(std::string &data, const std::string &text, int odkud, int kam,
-               const std::string &vzor)
-{
-    FILE *fr = fmemopen(data.data(), data.size(), "r");
-    std::string usek;
-    bool cely = cti_usek(fr, odkud, kam, usek);
-    fclose(fr);
-    if (cely != (kam < (int)text.size()))
-        abort();
-    if (!cely)
-        return;
-    if (usek != text.substr(odkud, kam - odkud + 1))
-        abort();
-    if (najdi_vyskyty(usek, vzor, odkud) != naivne(text, vzor, odkud, kam))
-        abort();
 }
 
 }  // namespace
 
-// Input: one byte of block size, two of range bounds, one of pattern length, then the file.
+// Input: one byte of block size and way of reading, two of range bounds, one of pattern
+// length and place, then the file.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size < 4 || size > 1 << 16)
+    if (size < 5 || size > 1 << 12)
         return 0;
-    size_t velikost_bloku = 1 + data[0] % 64;
-    int a = data[1], b = data[2];
-    size_t delka_vzoru = 2 + data[3] % 3;
+    const size_t velikost_bloku = 1 + data[0] % 128;
+    const bool mapovane = data[0] & 128;
+    size_t odkud = data[1], kam = data[2];
+    if (kam < odkud)
+        std::swap(odkud, kam);
     std::string soubor(reinterpret_cast<const char *>(data) + 4, size - 4);
-    if (soubor.empty())
-        return 0;  // fmemopen wants a buffer of at least one byte
+    const std::string text = referencni_spojeni(soubor);
 
-    std::string text = referencni_spojeni(soubor);
-    if (spoj_po_blocich(soubor, velikost_bloku) != text)
+    // fmemopen wants a buffer of at least one byte.
+    FILE *fr = otevri(soubor, mapovane || soubor.empty());
+    if (spoj_po_blocich(fr, velikost_bloku) != text)
         abort();
-    FILE *fr = fmemopen(soubor.data(), soubor.size(), "r");
+    rewind(fr);
     if (read_file(fr) != text)
         abort();
+    rewind(fr);
+    if (joined_length(fr, velikost_bloku) != text.size())
+        abort();
+    // The pattern: a piece of the text, so that there is something to find.
+    const size_t delka_vzoru = 1 + data[3] % 4, od = text.empty() ? 0 : data[3] % text.size();
+    const std::string vzor = text.empty() ? "ab" : text.substr(od, delka_vzoru);
+    std::vector<int> pozice;
+    rewind(fr);
+    const bool cely = hledej_v_rozsahu(fr, odkud, kam, vzor, pozice, velikost_bloku);
+    if (cely != (kam < text.size()) || (cely && pozice != naivne(text, vzor, odkud, kam)))
+        abort();
     fclose(fr);
-
-    int odkud = a < b ? a : b, kam = a < b ? b : a;
-    std::string vzor = text.substr(0, delka_vzoru);
-    if (vzor.size() == delka_vzoru)
-        over_usek(soubor, text, odkud, kam, vzor);
     return 0;
 }

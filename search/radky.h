@@ -1,0 +1,28 @@
+// Line ends of raw text: which bytes the joined text leaves out, counted block by block.
+#pragma once
+
+#include <cstddef>
+
+// 1 when a byte followed by dalsi is left out of the joined text: an LF, or a CR before one.
+inline unsigned char vynechany(unsigned char znak, unsigned char dalsi)
+{
+    return (znak == '\n') | ((znak == '\r') & (dalsi == '\n'));
+}
+
+// Bytes of blok[0..delka) the joined text leaves out: every LF, and a CR right before one,
+// counted with its LF; predchozi is the byte before blok (0 at the start of the file).
+size_t vynechane_znaky(const char *blok, size_t delka, char predchozi);
+
+// Running count of the raw bytes of a file fed to it in order.
+struct Pocet {
+    size_t surovych = 0;     // bytes so far
+    size_t vynechanych = 0;  // of them left out, as vynechane_znaky counts them
+    char posledni = 0;       // the last byte so far (0 before the first)
+};
+
+// Adds the next raw block, of which vynechane_znaky gave vynechanych.
+void pricti_blok(Pocet &pocet, const char *blok, size_t delka, size_t vynechanych);
+
+// Joined characters that the bytes so far settle: a CR at their end waits for the next byte,
+// and at the end of the file it is left out, so this is the joined text's length there.
+size_t delka_spojeni(const Pocet &pocet);
