@@ -183,12 +183,10 @@ double pricti_stejne(double soucet, double clen, unsigned long long n)
 // exactly when t / u is a tie.
 
 // Vectors of two doubles (SSE2, which every x86-64 CPU has) and of four (AVX2), with the
-// integer vectors of the same size for their bits and comparison masks.
+// unsigned integer vectors of the same size for their bits.
 typedef double v2d __attribute__((vector_size(16)));
-typedef long long v2i __attribute__((vector_size(16)));
 typedef unsigned long long v2u __attribute__((vector_size(16)));
 typedef double v4d __attribute__((vector_size(32)));
-typedef long long v4i __attribute__((vector_size(32)));
 typedef unsigned long long v4u __attribute__((vector_size(32)));
 
 // Cells of a row summed as one block at most; a refused block is redone one term at a time.
@@ -198,8 +196,8 @@ static const size_t SKUPINA = 8;
 
 // Sum of q_k over the n terms of zs[0..n), n a multiple of SKUPINA, all t_k in [0, 2^e) for
 // zacatek = 2^e; false when some t_k / u was a tie. Written once for vectors V of doubles,
-// with I the integer vector of V's comparisons and U the unsigned one of its bits.
-template <typename V, typename I, typename U>
+// with U the unsigned integer vector of V's bits.
+template <typename V, typename U>
 static inline __attribute__((always_inline)) bool kvocienty(const double *zs, size_t n,
                                                            double xy, double objem,
                                                            double zacatek, uint64_t &soucet_q)
@@ -207,91 +205,43 @@ static inline __attribute__((always_inline)) bool kvocienty(const double *zs, si
     const size_t sirka = sizeof(V) / sizeof(double);
     const U bez_znamenka = ~U{} >> 1;
     const double polovina_u = zacatek * 0x1p-53;
-    U bity_y = {};
-    I remizy = {};
-    for (size_t k = 0; k < n; k += sirka) {
+    // Two sets of sums, so that one maximum need not wait for the other.
+    U bity_y = {}, bity_y2 = {};
+    V nejvetsi = {}, nejvetsi2 = {};
+    auto pricti = [&](const double *p, U &bity_v, V &nejvetsi_v) {
         V z;
-        memcpy(&z, zs + k, sizeof z);
+        memcpy(&z, p, sizeof z);
         V t = (xy + z) * objem;
         V y = t + zacatek;
         V odchylka = (V)((U)(t - (y - zacatek)) & bez_znamenka);
-        // Masks are added, not or-ed: the compiler turns an or of masks into a select, which
-        // SSE2 lacks and would do lane by lane.
-        remizy += odchylka == polovina_u;
-        bity_y += (U)y;
+        nejvetsi_v = odchylka > nejvetsi_v ? odchylka : nejvetsi_v;
+        bity_v += (U)y;
+    };
+    for (size_t k = 0; k < n; k += 2 * sirka) {
+        pricti(zs + k, bity_y, nejvetsi);
+        pricti(zs + k + sirka, bity_y2, nejvetsi2);
     }
+    bity_y += bity_y2;
+    nejvetsi = nejvetsi2 > nejvetsi ? nejvetsi2 : nejvetsi;
     uint64_t soucet = 0;
-    long long remiza = 0;
+    double odchylka = 0;
     for (size_t i = 0; i < sirka; i++) {
         soucet += bity_y[i];
-        remiza += remizy[i];
+        odchylka = std::max(odchylka, nejvetsi[i]);
     }
     soucet_q = soucet - n * bity(zacatek);
-    return remiza == 0;
-}
-
-typedef bool (*Kvocienty)(const double *, size_t, double, double, double, uint64_t &);
-
-static bool kvocienty_zakladni(const double *zs, size_t n, double xy, double objem, double zacatek,
-                               uint64_t &soucet_q)
-{
-    return kvocienty<v2d, v2i, v2u>(zs, n, xy, objem, zacatek, soucet_q);
-}
-
-#if defined(__x86_64__)
-__attribute__((target("avx2"))) static bool kvocienty_avx2(const double *zs, size_t n,
-                                                           double xy, double objem,
-                                                           double zacatek, uint64_t &soucet_q)
-{
-    return kvocienty<v4d, v4i, v4u>(zs, n, xy, objem, zacatek, soucet_q);
-}
-#endif
-
-static bool cpu_umi(CestaJadra cesta)
-{
-#if defined(__x86_64__)
-    __builtin_cpu_init();
-    return cesta == CESTA_ZAKLADNI || __builtin_cpu_supports("avx2");
-#else
-    return cesta == CESTA_ZAKLADNI;
-#endif
-}
-
-static CestaJadra cesta = cpu_umi(CESTA_AVX2) ? CESTA_AVX2 : CESTA_ZAKLADNI;
-
-CestaJadra cesta_jadra() { return cesta; }
-
-bool zvol_cestu_jadra(CestaJadra nova)
-{
-    if (!cpu_umi(nova))
-        return false;
-    cesta = nova;
-    return true;
-}
-
-const char *nazev_cesty_jadra(CestaJadra c)
-{
-#if defined(__x86_64__)
-    return c == CESTA_AVX2 ? "AVX2, 4 doubles" : "SSE2, 2 doubles";
-#else
-    return c == CESTA_AVX2 ? "AVX2" : "portable";
-#endif
-}
-
-static Kvocienty kvocienty_cesty()
-{
-#if defined(__x86_64__)
-    if (cesta == CESTA_AVX2)
-        return kvocienty_avx2;
-#endif
-    return kvocienty_zakladni;
+    // No term is farther than half a unit from its rounding: a tie is one that far.
+    return odchylka < polovina_u;
 }
 
 // Adds the block's terms to the sum b holds, in one step; false, b unchanged, when the block
 // is outside what the integer sum covers. The terms never decrease along a row (z grows by
 // d > 0, and rounding keeps order), so its first and last terms bound them all. Below 2^e
 // each q is at most 2^52, and a block's sum of them cannot wrap around 2^64.
-static bool pricti_blok(Binada &b, double xy, const double *zs, size_t n, double objem)
+template <typename V, typename U>
+static inline __attribute__((always_inline)) bool pricti_blok(Binada &b, double xy,
+                                                             const double *zs, size_t n,
+                                                             double objem)
 {
     if (n % SKUPINA != 0)
         return false;
@@ -299,7 +249,7 @@ static bool pricti_blok(Binada &b, double xy, const double *zs, size_t n, double
     if (!(prvni >= DBL_MIN) || !(posledni < b.zacatek))
         return false;
     uint64_t soucet_q;
-    if (!kvocienty_cesty()(zs, n, xy, objem, b.zacatek, soucet_q)) {
+    if (!kvocienty<V, U>(zs, n, xy, objem, b.zacatek, soucet_q)) {
         statistika_jadra.bloky_s_remizou++;
         return false;
     }
@@ -346,9 +296,12 @@ static size_t delka_bloku(size_t zbyva)
 }
 
 // One slab of density (x + y) + z at the x midpoint xs. The sum is held as b while the blocks
-// go in whole, so that one row's work does not wait on the rounding of the row before.
-static double pricti_vrstvu_xyz(double soucet, double xs, const std::vector<double> &ys,
-                                const std::vector<double> &zs, double objem)
+// go in whole, so that one row's work does not wait on the rounding of the row before. The
+// whole slab is compiled for each vector width, so that no row pays for a call.
+template <typename V, typename U>
+static inline __attribute__((always_inline)) double
+pricti_vrstvu_xyz(double soucet, double xs, const std::vector<double> &ys,
+                  const std::vector<double> &zs, double objem)
 {
     Binada b = {};
     bool v_binade = do_binady(soucet, b);
@@ -356,7 +309,7 @@ static double pricti_vrstvu_xyz(double soucet, double xs, const std::vector<doub
         double xy = xs + y;
         for (size_t k = 0, delka; k < zs.size(); k += delka) {
             delka = delka_bloku(zs.size() - k);
-            if (v_binade && pricti_blok(b, xy, zs.data() + k, delka, objem)) {
+            if (v_binade && pricti_blok<V, U>(b, xy, zs.data() + k, delka, objem)) {
                 statistika_jadra.bloky++;
                 continue;
             }
@@ -372,12 +325,76 @@ static double pricti_vrstvu_xyz(double soucet, double xs, const std::vector<doub
     return v_binade ? z_binady(b) : soucet;
 }
 
+typedef double (*VrstvaXyz)(double, double, const std::vector<double> &,
+                           const std::vector<double> &, double);
+
+static double vrstva_xyz_zakladni(double soucet, double xs, const std::vector<double> &ys,
+                                  const std::vector<double> &zs, double objem)
+{
+    return pricti_vrstvu_xyz<v2d, v2u>(soucet, xs, ys, zs, objem);
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) static double vrstva_xyz_avx2(double soucet, double xs,
+                                                              const std::vector<double> &ys,
+                                                              const std::vector<double> &zs,
+                                                              double objem)
+{
+    return pricti_vrstvu_xyz<v4d, v4u>(soucet, xs, ys, zs, objem);
+}
+#endif
+
+static bool cpu_umi(CestaJadra cesta)
+{
+#if defined(__x86_64__)
+    __builtin_cpu_init();
+    return cesta == CESTA_ZAKLADNI || __builtin_cpu_supports("avx2");
+#else
+    return cesta == CESTA_ZAKLADNI;
+#endif
+}
+
+// The path in use, chosen on first use: programs may ask for it while they start.
+static CestaJadra &cesta()
+{
+    static CestaJadra zvolena = cpu_umi(CESTA_AVX2) ? CESTA_AVX2 : CESTA_ZAKLADNI;
+    return zvolena;
+}
+
+CestaJadra cesta_jadra() { return cesta(); }
+
+bool zvol_cestu_jadra(CestaJadra nova)
+{
+    if (!cpu_umi(nova))
+        return false;
+    cesta() = nova;
+    return true;
+}
+
+const char *nazev_cesty_jadra(CestaJadra c)
+{
+#if defined(__x86_64__)
+    return c == CESTA_AVX2 ? "AVX2, 4 doubles" : "SSE2, 2 doubles";
+#else
+    return c == CESTA_AVX2 ? "AVX2" : "portable";
+#endif
+}
+
+static VrstvaXyz vrstva_xyz_cesty()
+{
+#if defined(__x86_64__)
+    if (cesta() == CESTA_AVX2)
+        return vrstva_xyz_avx2;
+#endif
+    return vrstva_xyz_zakladni;
+}
+
 // One slab of cells at a fixed x (its midpoint xs): the y and z loops.
 static double pricti_vrstvu(double soucet, double xs, const std::vector<double> &ys,
                             const std::vector<double> &zs, double objem, int funkce)
 {
     if (funkce == 3)
-        return pricti_vrstvu_xyz(soucet, xs, ys, zs, objem);
+        return vrstva_xyz_cesty()(soucet, xs, ys, zs, objem);
     // Every other density is the same in all cells of a slab.
     return pricti_stejne(soucet, ro(xs, 0.0, 0.0, funkce) * objem,
                          (unsigned long long)ys.size() * zs.size());
