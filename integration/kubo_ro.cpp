@@ -83,7 +83,7 @@ const uint64_t DVE_NA_53 = uint64_t(1) << 53;
 
 // A positive sum as a whole number of units: s = m u, u the spacing of doubles near s.
 struct Binada {
-    uint64_t m;   // in [2^52, 2^53)
+    uint64_t m;      // in [2^52, 2^53)
     double u;        // 2^(e-52), for s in [2^e, 2^(e+1))
     double na_u;     // 1/u
     double zacatek;  // 2^e
@@ -128,7 +128,7 @@ static unsigned long long skok_v_binade(double &s, double c, unsigned long long 
     Binada b;
     if (!(c >= DBL_MIN) || !(s >= c) || !do_binady(s, b))
         return 0;
-    double r = c * b.na_u;  // exact, and below 2^53 as c <= s
+    double r = c * b.na_u;  // exact unless far below 1/2, and below 2^53 as c <= s
     double q = std::nearbyint(r);
     if (r - q == 0.5 || q - r == 0.5) {
         statistika_jadra.remizy++;

@@ -20,19 +20,10 @@ namespace {
 
 const double KROK = 0.005;
 
-Kvadr kvadr_prikladu()
-{
-    Kvadr k;
-    k.x = 20;
-    k.y = 10;
-    k.z = 1;
-    return k;
-}
-
 // Range 0: one inner slab of the example (5 % of the x edge); range 1: all its slabs.
 std::vector<Jednotka> jednotky(int rozsah)
 {
-    std::vector<Jednotka> plan = plan_jednotek(kvadr_prikladu(), 5);
+    std::vector<Jednotka> plan = plan_jednotek(Kvadr{20, 10, 1}, 5);
     if (rozsah == 0)
         return {plan[5]};
     return plan;

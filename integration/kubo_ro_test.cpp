@@ -282,11 +282,7 @@ const double HMOTNOSTI_PRIKLADU[20][3] = {
 
 TEST(Integrace, KazdaVrstvaPrikladuJeBitoveShodna)
 {
-    Kvadr kvadr;
-    kvadr.x = 20;
-    kvadr.y = 10;
-    kvadr.z = 1;
-    std::vector<Jednotka> plan = plan_jednotek(kvadr, 5);
+    std::vector<Jednotka> plan = plan_jednotek(Kvadr{20, 10, 1}, 5);
     ASSERT_EQ(plan.size(), 20u);
     for (int funkce = 1; funkce <= 3; funkce++) {
         const Jednotka &j = plan[5];
