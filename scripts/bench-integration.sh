@@ -38,7 +38,7 @@ median_time() {
 # Seconds the kernel takes for the example's whole slab plan in one process.
 kernel_time() {
   "$bin/kubo_perftest" --benchmark_filter="CelyPlanVJednomProcesu/$1/" 2>&1 |
-    awk '/^CelyPlan/ { t = $2; if ($3 == "ms") t /= 1000; if ($3 == "us") t /= 1e6; print t }'
+    awk '/^CelyPlan/ { t = $2; if ($3 == "ms") t /= 1e3; if ($3 == "us") t /= 1e6; if ($3 == "ns") t /= 1e9; print t }'
 }
 
 run=("$root/scripts/pvm-run.sh" "$bin/kubo-main" 20 10 1 0.005)
@@ -46,12 +46,12 @@ echo "== end to end: kubo-main 20 10 1 0.005 F 5 5 ($(nproc) cores, median of $r
 daemon=$(median_time "$root/scripts/pvm-run.sh" true)
 zero=$(median_time "${run[@]}" 0 5 5)
 awk -v d="$daemon" -v z="$zero" 'BEGIN {
-  printf "virtual machine started and halted alone: %.2f s\n", d
-  printf "density 0 (spawning, messages, logging, no arithmetic): %.2f s, %.2f s past the daemon\n", z, z - d
+  printf "virtual machine started and halted alone: %.3f s\n", d
+  printf "density 0 (spawning, messages, logging, no arithmetic): %.3f s, %.3f s past the daemon\n", z, z - d
   printf "%-7s %12s %18s %22s\n", "funkce", "PVM run", "past density 0", "kernel, one process" }'
 for f in 1 2 3; do
   pvm=$(median_time "${run[@]}" "$f" 5 5)
   one=$(kernel_time "$f")
   awk -v f="$f" -v p="$pvm" -v z="$zero" -v o="$one" 'BEGIN {
-    printf "%-7s %10.2f s %16.2f s %20.4f s\n", f, p, p - z, o }'
+    printf "%-7s %10.3f s %16.3f s %20.6f s\n", f, p, p - z, o }'
 done
