@@ -179,8 +179,9 @@ double pricti_stejne(double soucet, double clen, unsigned long long n)
 // in vector registers, and summed as integers. For 0 <= t < 2^e, y = 2^e + t rounded lies in
 // the binade of 2^e, whose doubles are the multiples of u: it is 2^e + q u, and its bits are
 // those of 2^e plus q, so adding the bits of the y's sums the q's exactly (modulo 2^64, far
-// above any block's total). y - 2^e and t - (y - 2^e) are exact too, and the latter is +-u/2
-// exactly when t / u is a tie.
+// above any block's total). Ties show in a second rounding, of (2^e + u) + t: without a tie
+// it lies one unit above y; with one, both round to an even number of units, 0 or 2 apart.
+// (Near the top of the binade a term may be taken for a tie; its block is only redone.)
 
 // Vectors of two doubles (SSE2, which every x86-64 CPU has) and of four (AVX2), with the
 // unsigned integer vectors of the same size for their bits.
@@ -203,35 +204,29 @@ static inline __attribute__((always_inline)) bool kvocienty(const double *zs, si
                                                            double zacatek, uint64_t &soucet_q)
 {
     const size_t sirka = sizeof(V) / sizeof(double);
-    const U bez_znamenka = ~U{} >> 1;
-    const double polovina_u = zacatek * 0x1p-53;
-    // Two sets of sums, so that one maximum need not wait for the other.
-    U bity_y = {}, bity_y2 = {};
-    V nejvetsi = {}, nejvetsi2 = {};
-    auto pricti = [&](const double *p, U &bity_v, V &nejvetsi_v) {
+    const double dalsi = zacatek + zacatek * 0x1p-52;  // 2^e + u
+    // Two sets of sums, so that the additions of one need not wait for the other's.
+    U bity_y = {}, bity_y2 = {}, remizy = {};
+    auto pricti = [&](const double *p, U &bity_v) {
         V z;
         memcpy(&z, p, sizeof z);
         V t = (xy + z) * objem;
-        V y = t + zacatek;
-        V odchylka = (V)((U)(t - (y - zacatek)) & bez_znamenka);
-        nejvetsi_v = odchylka > nejvetsi_v ? odchylka : nejvetsi_v;
-        bity_v += (U)y;
+        U y = (U)(t + zacatek), y_dalsi = (U)(t + dalsi);
+        remizy |= (y_dalsi - y) ^ 1;
+        bity_v += y;
     };
     for (size_t k = 0; k < n; k += 2 * sirka) {
-        pricti(zs + k, bity_y, nejvetsi);
-        pricti(zs + k + sirka, bity_y2, nejvetsi2);
+        pricti(zs + k, bity_y);
+        pricti(zs + k + sirka, bity_y2);
     }
     bity_y += bity_y2;
-    nejvetsi = nejvetsi2 > nejvetsi ? nejvetsi2 : nejvetsi;
-    uint64_t soucet = 0;
-    double odchylka = 0;
+    uint64_t soucet = 0, remiza = 0;
     for (size_t i = 0; i < sirka; i++) {
         soucet += bity_y[i];
-        odchylka = std::max(odchylka, nejvetsi[i]);
+        remiza |= remizy[i];
     }
     soucet_q = soucet - n * bity(zacatek);
-    // No term is farther than half a unit from its rounding: a tie is one that far.
-    return odchylka < polovina_u;
+    return remiza == 0;
 }
 
 // Adds the block's terms to the sum b holds, in one step; false, b unchanged, when the block
