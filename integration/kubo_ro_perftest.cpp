@@ -1,84 +1,161 @@
 // Speed of the midpoint kernel against two baselines measured in the same run: a plain chain
-// of as many dependent double additions as the box has cells (the bound: the running sum is
-// the one dependency the result needs), and the cell-by-cell kernel with one ro call per cell.
-// Also the whole slab plan of the README example computed in one process, the baseline of
-// the end-to-end PVM benchmark (scripts/bench-integration.sh).
+// of as many dependent double additions as the box has cells (the bound of any kernel that
+// adds the cells' terms one after another), and that kind of kernel itself, the loops hoisted
+// but one addition per cell, as the kernel was before it summed exactly in blocks. Both on
+// one 5 % slab of the README example and on its whole cuboid; then how often the fast kernel
+// fell back to single additions there, and the whole slab plan in one process, the baseline
+// of the end-to-end PVM benchmark (scripts/bench-integration.sh).
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <iostream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "kubo_prace.h"
 #include "kubo_ro.h"
 
 namespace {
 
-// One slab of the README example: 1/20 of the x edge of 20 x 10 x 1, step 0.005.
-const double XOD = 5, XDO = 6, YDO = 10, ZDO = 1, KROK = 0.005;
+const double KROK = 0.005;
 
-double pocet_bunek()
+// Range 0: one inner slab of the example (5 % of the x edge); range 1: all its slabs.
+std::vector<Jednotka> jednotky(int rozsah)
 {
-    double n = 1;
-    for (double hrana : {XDO - XOD, YDO, ZDO}) {
-        double pocet = 0;
-        for (double t = 0; t < hrana; t += KROK)
-            pocet++;
-        n *= pocet;
-    }
+    std::vector<Jednotka> plan = plan_jednotek(Kvadr{20, 10, 1}, 5);
+    if (rozsah == 0)
+        return {plan[5]};
+    return plan;
+}
+
+double bunek_na_ose(double od, double po)
+{
+    double n = 0;
+    for (double t = od; t < po; t += KROK)
+        n++;
     return n;
 }
 
-void nastav_citac(benchmark::State &state)
+double pocet_bunek(int rozsah)
+{
+    double n = 0;
+    for (const Jednotka &j : jednotky(rozsah))
+        n += bunek_na_ose(j.xod, j.xdo) * bunek_na_ose(j.yod, j.ydo) * bunek_na_ose(j.zod, j.zdo);
+    return n;
+}
+
+void nastav_citac(benchmark::State &state, int rozsah)
 {
     state.counters["bunek_za_s"] =
-        benchmark::Counter(pocet_bunek(), benchmark::Counter::kIsIterationInvariantRate);
+        benchmark::Counter(pocet_bunek(rozsah), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+__attribute__((noinline)) double retez(double soucet, double clen, long long n)
+{
+    for (long long i = 0; i < n; i++)
+        soucet += clen;
+    return soucet;
 }
 
 void RetezSoucetu(benchmark::State &state)
 {
-    long long n = (long long)pocet_bunek();
+    long long n = (long long)pocet_bunek((int)state.range(0));
     double clen = 1.0 / 3.0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(clen);
-        double soucet = 0.0;
-        for (long long i = 0; i < n; i++)
-            soucet += clen;
-        benchmark::DoNotOptimize(soucet);
+        benchmark::DoNotOptimize(retez(0.0, clen, n));
     }
-    nastav_citac(state);
+    nastav_citac(state, (int)state.range(0));
 }
 
-template <double (*Jadro)(double, double, double, double, double, double, double, int)>
+// The kernel as it was, without its progress lines: the y and z midpoints laid out once, and
+// every cell's term added to the running sum in turn.
+__attribute__((noinline)) double radek_po_bunkach(double soucet, double xy,
+                                                  const std::vector<double> &zs, double objem)
+{
+    for (double z : zs)
+        soucet += (xy + z) * objem;
+    return soucet;
+}
+
+std::vector<double> stredy(double od, double po)
+{
+    std::vector<double> s;
+    for (double t = od; t < po; t += KROK)
+        s.push_back(t + KROK / 2.0);
+    return s;
+}
+
+double po_bunkach(const Jednotka &j, int funkce)
+{
+    std::vector<double> ys = stredy(j.yod, j.ydo), zs = stredy(j.zod, j.zdo);
+    double objem = KROK * KROK * KROK, soucet = 0.0;
+    for (double xs : stredy(j.xod, j.xdo)) {
+        if (funkce == 3) {
+            for (double y : ys)
+                soucet = radek_po_bunkach(soucet, xs + y, zs, objem);
+        } else {
+            soucet = retez(soucet, ro(xs, 0.0, 0.0, funkce) * objem,
+                           (long long)(ys.size() * zs.size()));
+        }
+    }
+    return soucet;
+}
+
+double nove(const Jednotka &j, int funkce)
+{
+    return vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, KROK, funkce);
+}
+
+// Arguments: range, density, and the vector path of the new kernel.
+template <double (*Jadro)(const Jednotka &, int)>
 void Integrace(benchmark::State &state)
 {
-    int funkce = (int)state.range(0);
+    int rozsah = (int)state.range(0), funkce = (int)state.range(1);
+    CestaJadra vychozi = cesta_jadra();
+    if (!zvol_cestu_jadra((CestaJadra)state.range(2))) {
+        state.SkipWithError("this CPU lacks the path");
+        return;
+    }
+    std::vector<Jednotka> plan = jednotky(rozsah);
     for (auto _ : state)
-        benchmark::DoNotOptimize(Jadro(XOD, 0, 0, XDO, YDO, ZDO, KROK, funkce));
-    nastav_citac(state);
+        for (const Jednotka &j : plan)
+            benchmark::DoNotOptimize(Jadro(j, funkce));
+    zvol_cestu_jadra(vychozi);
+    nastav_citac(state, rozsah);
 }
 
 void CelyPlanVJednomProcesu(benchmark::State &state)
 {
-    Kvadr kvadr;
-    kvadr.x = 20;
-    kvadr.y = 10;
-    kvadr.z = 1;
-    for (auto _ : state) {
-        double hmotnost = 0;
-        for (const Jednotka &j : plan_jednotek(kvadr, 5))
-            hmotnost += vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, KROK, 1);
-        benchmark::DoNotOptimize(hmotnost);
-    }
+    for (auto _ : state)
+        for (const Jednotka &j : jednotky(1))
+            benchmark::DoNotOptimize(nove(j, (int)state.range(0)));
 }
 
-BENCHMARK(RetezSoucetu)->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(Integrace, vypocti)->Name("Rychly")->DenseRange(1, 3)->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(Integrace, vypocti_primo)->Name("Primy")->DenseRange(1, 3)->Unit(benchmark::kMillisecond);
-BENCHMARK(CelyPlanVJednomProcesu)->Unit(benchmark::kSecond)->Iterations(1);
+void argumenty(benchmark::internal::Benchmark *b, bool vsechny_cesty)
+{
+    for (int rozsah : {0, 1})
+        for (int funkce : {1, 2, 3}) {
+            b->Args({rozsah, funkce, cesta_jadra()});
+            if (vsechny_cesty && funkce == 3 && cesta_jadra() != CESTA_ZAKLADNI)
+                b->Args({rozsah, funkce, CESTA_ZAKLADNI});
+        }
+}
 
-// Keeps each run's cell rate so the ratios can be printed at the end.
+BENCHMARK(RetezSoucetu)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(Integrace, nove)
+    ->Name("Novy")
+    ->Apply([](benchmark::internal::Benchmark *b) { argumenty(b, true); })
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(Integrace, po_bunkach)
+    ->Name("PoBunkach")
+    ->Apply([](benchmark::internal::Benchmark *b) { argumenty(b, false); })
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(CelyPlanVJednomProcesu)->DenseRange(1, 3)->Unit(benchmark::kMicrosecond)->Iterations(1);
+
+// Keeps each benchmark's cell rate, the median when it is repeated, so the ratios can be
+// printed at the end.
 class ReporterSPomery : public benchmark::ConsoleReporter {
 public:
     // Plain text: the table goes to standard error, often into a log.
@@ -88,12 +165,55 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run &run : runs) {
+            bool jediny = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+            bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
             auto citac = run.counters.find("bunek_za_s");
-            if (citac != run.counters.end())
-                rychlost[run.benchmark_name()] = citac->second.value;
+            if ((jediny || median) && citac != run.counters.end() && !run.error_occurred)
+                rychlost[run.run_name.str()] = citac->second.value;
         }
     }
 };
+
+void vypis_pomery(std::map<std::string, double> &rychlost)
+{
+    std::vector<int> cesty = {cesta_jadra()};
+    if (cesta_jadra() != CESTA_ZAKLADNI)
+        cesty.push_back(CESTA_ZAKLADNI);
+    const char *nazvy[] = {"slab", "cuboid"};
+    for (int rozsah : {0, 1})
+        for (int funkce = 1; funkce <= 3; funkce++)
+            for (int cesta : cesty) {
+                if (funkce != 3 && cesta != cesta_jadra())
+                    continue;
+                std::string rf = "/" + std::to_string(rozsah) + "/" + std::to_string(funkce) + "/";
+                double mez = rychlost["RetezSoucetu/" + std::to_string(rozsah)];
+                double stary = rychlost["PoBunkach" + rf + std::to_string(cesta_jadra())];
+                double novy = rychlost["Novy" + rf + std::to_string(cesta)];
+                if (novy > 0 && mez > 0 && stary > 0)
+                    fprintf(stderr,
+                            "%-6s funkce %d %-16s %9.3g cells/s %10.2fx chain %10.2fx one by one\n",
+                            nazvy[rozsah], funkce, nazev_cesty_jadra((CestaJadra)cesta), novy,
+                            novy / mez, novy / stary);
+            }
+}
+
+// How the fast kernel did the whole cuboid, density by density.
+void vypis_statistiku()
+{
+    double bunek = pocet_bunek(1);
+    for (int funkce = 1; funkce <= 3; funkce++) {
+        statistika_jadra = {};
+        for (const Jednotka &j : jednotky(1))
+            nove(j, funkce);
+        const StatistikaJadra &s = statistika_jadra;
+        fprintf(stderr,
+                "funkce %d: %.3g cells, %llu closed-form runs (%llu ties), %llu blocks summed as "
+                "integers, %llu refused (%llu for a tie), %llu terms added one by one (%.2g of "
+                "the cells)\n",
+                funkce, bunek, s.skoky, s.remizy, s.bloky, s.bloky_po_jednom, s.bloky_s_remizou,
+                s.scitani_po_jednom, s.scitani_po_jednom / bunek);
+    }
+}
 
 }  // namespace
 
@@ -108,13 +228,10 @@ int main(int argc, char **argv)
     reporter.SetOutputStream(&std::cerr);
     reporter.SetErrorStream(&std::cerr);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    double mez = reporter.rychlost["RetezSoucetu"];
-    for (int funkce = 1; funkce <= 3; funkce++) {
-        std::string k = "/" + std::to_string(funkce);
-        double rychly = reporter.rychlost["Rychly" + k], primy = reporter.rychlost["Primy" + k];
-        if (mez > 0 && primy > 0)
-            fprintf(stderr, "funkce %d: rychly/mez %.3f, rychly/primy %.2f\n", funkce,
-                    rychly / mez, rychly / primy);
+    if (!reporter.rychlost.empty()) {
+        fprintf(stderr, "vector path in use: %s\n", nazev_cesty_jadra(cesta_jadra()));
+        vypis_pomery(reporter.rychlost);
+        vypis_statistiku();
     }
     return 0;
 }

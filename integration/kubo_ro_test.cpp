@@ -1,29 +1,103 @@
 // Unit tests of the density functions and the midpoint kernel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
+#include "kubo_prace.h"
 #include "kubo_ro.h"
 
 namespace {
+
+struct Box {
+    double xod, yod, zod, xdo, ydo, zdo, d;
+};
 
 struct Beh {
     double hmotnost;
     std::string vystup;
 };
 
-template <typename Kernel>
-Beh spocitej(Kernel kernel, double xod, double yod, double zod, double xdo, double ydo,
-             double zdo, double d, int funkce)
+typedef double (*Kernel)(double, double, double, double, double, double, double, int);
+
+// Runs a kernel with its progress lines caught in memory (glibc lets stdout be reassigned):
+// the tests below run it on thousands of boxes.
+Beh spocitej(Kernel kernel, const Box &b, int funkce)
 {
-    testing::internal::CaptureStdout();
-    double m = kernel(xod, yod, zod, xdo, ydo, zdo, d, funkce);
-    return {m, testing::internal::GetCapturedStdout()};
+    char *text = nullptr;
+    size_t delka = 0;
+    FILE *pamet = open_memstream(&text, &delka);
+    FILE *puvodni = stdout;
+    stdout = pamet;
+    double m = kernel(b.xod, b.yod, b.zod, b.xdo, b.ydo, b.zdo, b.d, funkce);
+    stdout = puvodni;
+    fclose(pamet);
+    Beh beh{m, std::string(text, delka)};
+    free(text);
+    return beh;
 }
 
 bool stejne_bity(double a, double b) { return memcmp(&a, &b, sizeof a) == 0; }
+
+std::string presne(double x)
+{
+    char text[40];
+    snprintf(text, sizeof text, "%a", x);
+    return text;
+}
+
+std::string popis(const Box &b)
+{
+    std::string text;
+    for (double x : {b.xod, b.yod, b.zod, b.xdo, b.ydo, b.zdo, b.d})
+        text += presne(x) + " ";
+    return text;
+}
+
+// The paths of the block summation this CPU can run.
+std::vector<CestaJadra> cesty_tohoto_cpu()
+{
+    CestaJadra vychozi = cesta_jadra();
+    std::vector<CestaJadra> cesty;
+    for (CestaJadra c : {CESTA_ZAKLADNI, CESTA_AVX2})
+        if (zvol_cestu_jadra(c))
+            cesty.push_back(c);
+    zvol_cestu_jadra(vychozi);
+    return cesty;
+}
+
+Beh spocitej_na_ceste(CestaJadra cesta, const Box &b, int funkce)
+{
+    CestaJadra vychozi = cesta_jadra();
+    zvol_cestu_jadra(cesta);
+    Beh beh = spocitej(vypocti, b, funkce);
+    zvol_cestu_jadra(vychozi);
+    return beh;
+}
+
+// The fast kernel, on every path this CPU runs, gives the very bits and lines of the
+// cell-by-cell one.
+::testing::AssertionResult shodny_s_primym(const Box &b, int funkce)
+{
+    Beh primy = spocitej(vypocti_primo, b, funkce);
+    for (CestaJadra cesta : cesty_tohoto_cpu()) {
+        Beh rychly = spocitej_na_ceste(cesta, b, funkce);
+        if (!stejne_bity(rychly.hmotnost, primy.hmotnost) || rychly.vystup != primy.vystup)
+            return ::testing::AssertionFailure()
+                   << nazev_cesty_jadra(cesta) << ", funkce " << funkce << ", box " << popis(b)
+                   << ": " << presne(rychly.hmotnost) << " instead of " << presne(primy.hmotnost)
+                   << (rychly.vystup != primy.vystup ? ", other progress lines" : "");
+    }
+    return ::testing::AssertionSuccess();
+}
 
 TEST(Hustota, CtyriDruhyFunkce)
 {
@@ -52,7 +126,7 @@ TEST(Integrace, HranaNedelitelnaKrokemPridaVrstvuPresHranu)
 
 TEST(Integrace, PrazdnyBoxNicNevypise)
 {
-    Beh b = spocitej(vypocti, 3, 0, 0, 3, 1, 1, 0.1, 1);
+    Beh b = spocitej(vypocti, {3, 0, 0, 3, 1, 1, 0.1}, 1);
     EXPECT_EQ(b.hmotnost, 0.0);
     EXPECT_EQ(b.vystup, "");
 }
@@ -60,16 +134,84 @@ TEST(Integrace, PrazdnyBoxNicNevypise)
 TEST(Integrace, PostupSeHlasiOdJednohoProcentaANikdyNeDoSta)
 {
     mytid = 7;
-    Beh b = spocitej(vypocti, 0, 0, 0, 1, 0.1, 0.1, 0.25, 1);
+    Beh b = spocitej(vypocti, {0, 0, 0, 1, 0.1, 0.1, 0.25}, 1);
     // Rows start at 0, 0.25, 0.5 and 0.75 of the edge.
     EXPECT_EQ(b.vystup,
               "Delnik 7: Pocitam dilci hmotnost [25%]\n"
               "Delnik 7: Pocitam dilci hmotnost [50%]\n"
               "Delnik 7: Pocitam dilci hmotnost [75%]\n");
-    b = spocitej(vypocti, 0, 0, 0, 1, 0.01, 0.01, 0.001, 1);
+    b = spocitej(vypocti, {0, 0, 0, 1, 0.01, 0.01, 0.001}, 1);
     EXPECT_EQ(b.vystup.find("[0%]"), std::string::npos);
     EXPECT_EQ(b.vystup.find("[100%]"), std::string::npos);
     EXPECT_NE(b.vystup.find("Delnik 7: Pocitam dilci hmotnost [1%]\n"), std::string::npos);
+}
+
+TEST(CestyJadra, VychoziJeNejsirsiCoCpuUmi)
+{
+    std::vector<CestaJadra> cesty = cesty_tohoto_cpu();
+    ASSERT_FALSE(cesty.empty());
+    EXPECT_EQ(cesty.front(), CESTA_ZAKLADNI);
+    EXPECT_EQ(cesta_jadra(), cesty.back());
+}
+
+double nahodne(std::mt19937_64 &nahoda, double od, double po)
+{
+    return std::uniform_real_distribution<double>(od, po)(nahoda);
+}
+
+// Uniform in the logarithm: every order of magnitude between od and po as likely.
+double logaritmicky(std::mt19937_64 &nahoda, double od, double po)
+{
+    return od * std::pow(po / od, nahodne(nahoda, 0, 1));
+}
+
+double pocet_bunek(const Box &b)
+{
+    double n = 1;
+    for (double hrana : {b.xdo - b.xod, b.ydo - b.yod, b.zdo - b.zod})
+        n *= std::max(1.0, std::ceil(hrana / b.d));
+    return n;
+}
+
+// A box of at most about nejvic cells: edges from 1e-3 to 1e3, often not multiples of the
+// step, corners anywhere near 0 (negative ones too), the step from the smallest the cell
+// bound allows to past the longest edge.
+Box nahodny_box(std::mt19937_64 &nahoda, double nejvic)
+{
+    double hrana[3], roh[3];
+    for (int i = 0; i < 3; i++) {
+        hrana[i] = logaritmicky(nahoda, 1e-3, 1e3);
+        roh[i] = nahoda() % 4 == 0 ? 0.0 : nahodne(nahoda, -1, 1) * logaritmicky(nahoda, 1e-3, 1e3);
+    }
+    Box b{roh[0], roh[1], roh[2], 0, 0, 0, logaritmicky(nahoda, 1e-4, 2e3)};
+    for (b.xdo = roh[0] + hrana[0], b.ydo = roh[1] + hrana[1], b.zdo = roh[2] + hrana[2];
+         pocet_bunek(b) > nejvic;)
+        b.d *= 1.5;
+    if (nahoda() % 4 == 0)
+        b.zdo = b.zod + b.d * std::ceil(hrana[2] / b.d);
+    return b;
+}
+
+// Boxes whose terms and sums have few significant bits, so that sums land on binade edges:
+// power-of-two steps and edges, corners on the grid or off it. Corners with all 53 bits make
+// terms whose ties with the sum's spacing come often at the start of a box.
+Box remizovy_box(std::mt19937_64 &nahoda)
+{
+    double d = std::ldexp(1.0, (int)(nahoda() % 6) - 4);
+    double roh[3], hrana[3];
+    for (int i = 0; i < 3; i++) {
+        hrana[i] = std::ldexp(1.0, (int)(nahoda() % 7) - 1);
+        switch (nahoda() % 4) {
+        case 0: roh[i] = 0; break;
+        case 1: roh[i] = d * (double)(nahoda() % 8); break;
+        case 2: roh[i] = std::ldexp((double)(nahoda() % 64), -6); break;
+        default: roh[i] = nahodne(nahoda, 0, 4);
+        }
+    }
+    Box b{roh[0], roh[1], roh[2], roh[0] + hrana[0], roh[1] + hrana[1], roh[2] + hrana[2], d};
+    while (pocet_bunek(b) > 50000)
+        b.d *= 2;
+    return b;
 }
 
 // The fast kernel must give the very bits of the cell-by-cell one, progress lines included,
@@ -77,30 +219,152 @@ TEST(Integrace, PostupSeHlasiOdJednohoProcentaANikdyNeDoSta)
 TEST(Integrace, RychlyKernelJeBitoveShodnySPrimym)
 {
     std::mt19937_64 nahoda(20261208);
-    std::uniform_real_distribution<double> roh(-3.0, 3.0), hrana(0.0, 2.5), krok(0.03, 0.4);
-    for (int i = 0; i < 400; i++) {
-        double xod = roh(nahoda), yod = roh(nahoda), zod = roh(nahoda);
-        double xdo = xod + hrana(nahoda), ydo = yod + hrana(nahoda), zdo = zod + hrana(nahoda);
-        double d = krok(nahoda);
-        for (int funkce : {1, 2, 3, 4, 0}) {
-            Beh rychly = spocitej(vypocti, xod, yod, zod, xdo, ydo, zdo, d, funkce);
-            Beh primy = spocitej(vypocti_primo, xod, yod, zod, xdo, ydo, zdo, d, funkce);
-            ASSERT_TRUE(stejne_bity(rychly.hmotnost, primy.hmotnost))
-                << "box " << i << " funkce " << funkce << ": " << rychly.hmotnost << " vs "
-                << primy.hmotnost;
-            ASSERT_EQ(rychly.vystup, primy.vystup);
+    statistika_jadra = {};
+    for (int i = 0; i < 3000; i++) {
+        Box b = nahodny_box(nahoda, 20000);
+        for (int funkce : {1, 2, 3, 4, 0})
+            ASSERT_TRUE(shodny_s_primym(b, funkce)) << "box " << i;
+    }
+    // The boxes reached the integer sums, and their limits.
+    EXPECT_GT(statistika_jadra.skoky, 0u);
+    EXPECT_GT(statistika_jadra.bloky, 0u);
+    EXPECT_GT(statistika_jadra.bloky_po_jednom, 0u);
+}
+
+TEST(Integrace, RemizyAPrechodyBinadJsouBitoveShodne)
+{
+    std::mt19937_64 nahoda(7031);
+    statistika_jadra = {};
+    for (int i = 0; i < 2000; i++) {
+        Box b = remizovy_box(nahoda);
+        for (int funkce : {1, 2, 3})
+            ASSERT_TRUE(shodny_s_primym(b, funkce)) << "box " << i;
+    }
+    EXPECT_GT(statistika_jadra.remizy, 0u);
+    EXPECT_GT(statistika_jadra.bloky_s_remizou, 0u);
+    EXPECT_GT(statistika_jadra.bloky, 0u);
+}
+
+// Masses large enough that "%6.10f" prints every bit of them.
+TEST(Integrace, VelkeKvadryJsouBitoveShodne)
+{
+    EXPECT_TRUE(shodny_s_primym({0, 0, 0, 1000, 100, 100, 0.3}, 3));
+    for (int funkce : {1, 2})
+        EXPECT_TRUE(shodny_s_primym({0, 0, 0, 1000, 100, 100, 1}, funkce));
+}
+
+// The partial masses that vypocti_primo gives for the slabs of the README example
+// (20 x 10 x 1, step 0.005, 5 % slabs) with densities 1, 2 and 3, recorded bit for bit:
+// working them out cell by cell takes about six seconds, too long for every test run. One
+// slab of each density is worked out again below, which ties the table to that kernel.
+const double HMOTNOSTI_PRIKLADU[20][3] = {
+    {0x1.3ffffff89ed58p+3, 0x1.4000000049792p+2, 0x1.dfffffffff2d3p+5},
+    {0x1.4199999227158p+3, 0x1.e3343957ca9p+3, 0x1.198020c4a13b8p+6},
+    {0x1.4199999227158p+3, 0x1.9266e9786a053p+4, 0x1.41b353f7d915bp+6},
+    {0x1.4199999227158p+3, 0x1.1999db22e18bp+5, 0x1.69e6872b0b888p+6},
+    {0x1.4199999227158p+3, 0x1.6a004188f9b55p+5, 0x1.9219ba5e38c7fp+6},
+    {0x1.4199999227158p+3, 0x1.ba66a7ef47698p+5, 0x1.ba4ced91646cep+6},
+    {0x1.4199999227158p+3, 0x1.0566872a67e0fp+6, 0x1.e28020c48f388p+6},
+    {0x1.4199999227158p+3, 0x1.2d99ba5df4d52p+6, 0x1.0559a9fbdd5f1p+7},
+    {0x1.3ffffff89ed58p+3, 0x1.5400000047198p+6, 0x1.17fffffffae79p+7},
+    {0x1.3ffffff89ed58p+3, 0x1.7c0000006e098p+6, 0x1.2c000000012b2p+7},
+    {0x1.3ffffff89ed58p+3, 0x1.a40000007ffe1p+6, 0x1.4000000009625p+7},
+    {0x1.3ffffff89ed58p+3, 0x1.cbffffff97486p+6, 0x1.54000000155d3p+7},
+    {0x1.3ffffff89ed58p+3, 0x1.f3ffffffc4b0dp+6, 0x1.6800000017ee3p+7},
+    {0x1.3ffffff89ed58p+3, 0x1.0dffffffd8d55p+7, 0x1.7c00000015e79p+7},
+    {0x1.3ffffff89ed58p+3, 0x1.21fffffff0299p+7, 0x1.9000000010f9ap+7},
+    {0x1.3ffffff89ed58p+3, 0x1.3600000019cbcp+7, 0x1.a4000000091d2p+7},
+    {0x1.4199999227158p+3, 0x1.4bb34395b1e5fp+7, 0x1.ba4010624c4f5p+7},
+    {0x1.4199999227158p+3, 0x1.5fccdd2ed7d17p+7, 0x1.ce59a9fbda5cbp+7},
+    {0x1.4199999227158p+3, 0x1.73e676c92d318p+7, 0x1.e273439565c8ep+7},
+    {0x1.4199999227158p+3, 0x1.88001062768e7p+7, 0x1.f68cdd2eef22dp+7},
+};
+
+TEST(Integrace, KazdaVrstvaPrikladuJeBitoveShodna)
+{
+    std::vector<Jednotka> plan = plan_jednotek(Kvadr{20, 10, 1}, 5);
+    ASSERT_EQ(plan.size(), 20u);
+    for (int funkce = 1; funkce <= 3; funkce++) {
+        const Jednotka &j = plan[5];
+        Box vrstva{j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, 0.005};
+        EXPECT_TRUE(stejne_bity(spocitej(vypocti_primo, vrstva, funkce).hmotnost,
+                                HMOTNOSTI_PRIKLADU[5][funkce - 1]));
+        statistika_jadra = {};
+        double bunek = 0;
+        for (CestaJadra cesta : cesty_tohoto_cpu())
+            for (size_t i = 0; i < plan.size(); i++) {
+                Box b{plan[i].xod, plan[i].yod, plan[i].zod, plan[i].xdo, plan[i].ydo, plan[i].zdo,
+                      0.005};
+                double m = spocitej_na_ceste(cesta, b, funkce).hmotnost;
+                EXPECT_TRUE(stejne_bity(m, HMOTNOSTI_PRIKLADU[i][funkce - 1]))
+                    << nazev_cesty_jadra(cesta) << ", funkce " << funkce << ", vrstva " << i
+                    << ": " << presne(m);
+                bunek += pocet_bunek(b);
+            }
+        // The fast ways did the work, not the additions one by one.
+        EXPECT_LT(statistika_jadra.scitani_po_jednom, bunek / 1000) << funkce;
+        if (funkce == 3) {
+            EXPECT_LT(statistika_jadra.bloky_po_jednom * 1000, statistika_jadra.bloky);
         }
     }
 }
 
-TEST(Integrace, SlabovyPlanPrikladuJeBitoveShodny)
+// A start of the running sum: mostly positive values of every size, also zeros, negative,
+// subnormal, infinite and NaN ones.
+double nahodny_zacatek(std::mt19937_64 &nahoda)
 {
-    // One inner slab of the README example: 5 % of a 20 x 10 x 1 cuboid, step 0.005.
-    for (int funkce : {1, 2, 3}) {
-        Beh rychly = spocitej(vypocti, 5, 0, 0, 6, 10, 1, 0.005, funkce);
-        Beh primy = spocitej(vypocti_primo, 5, 0, 0, 6, 10, 1, 0.005, funkce);
-        EXPECT_TRUE(stejne_bity(rychly.hmotnost, primy.hmotnost)) << funkce;
+    double kladny = std::ldexp(nahodne(nahoda, 1, 2), (int)(nahoda() % 121) - 60);
+    switch (nahoda() % 12) {
+    case 0: return 0.0;
+    case 1: return -0.0;
+    case 2: return -kladny;
+    case 3: return DBL_MIN * nahodne(nahoda, 0, 1);
+    case 4: return std::ldexp(nahodne(nahoda, 1, 2), (int)(nahoda() % 2000) - 1000);
+    case 5: {
+        const double zvlastni[] = {INFINITY, -INFINITY, NAN, DBL_MAX, 0x1p-969, 0x1p1022};
+        return zvlastni[nahoda() % 6];
     }
+    default: return kladny;
+    }
+}
+
+// A term to add to s: mostly positive ones from far below s to above it, ties with the
+// spacing of doubles near s, powers of two, and negative, zero, subnormal and non-finite ones.
+double nahodny_clen(std::mt19937_64 &nahoda, double s)
+{
+    double velikost = std::isfinite(s) && s != 0 ? std::fabs(s) : 1.0;
+    double ulp = std::nextafter(velikost, INFINITY) - velikost;
+    switch (nahoda() % 10) {
+    case 0: return ((double)(nahoda() % 2000) + 0.5) * ulp;
+    case 1: return std::ldexp(1.0, std::ilogb(velikost) - (int)(nahoda() % 60));
+    case 2: return -velikost * std::ldexp(nahodne(nahoda, 1, 2), -(int)(nahoda() % 60));
+    case 3: {
+        const double zvlastni[] = {0.0, -0.0, DBL_MIN / 3, INFINITY, -INFINITY, NAN, DBL_MIN};
+        return zvlastni[nahoda() % 7];
+    }
+    default: return velikost * std::ldexp(nahodne(nahoda, 1, 2), 4 - (int)(nahoda() % 64));
+    }
+}
+
+// The closed form on its own: every run of equal terms gives the bits of the plain loop.
+TEST(SoucetStejnychClenu, JeBitoveShodnySeScitanimPoJednom)
+{
+    std::mt19937_64 nahoda(424242);
+    statistika_jadra = {};
+    for (int i = 0; i < 6000; i++) {
+        double zacatek = nahodny_zacatek(nahoda);
+        double clen = nahodny_clen(nahoda, zacatek);
+        unsigned long long n = (unsigned long long)logaritmicky(nahoda, 1, 2e5) - 1;
+        double s = zacatek;
+        for (unsigned long long k = 0; k < n; k++)
+            s += clen;
+        double rychle = pricti_stejne(zacatek, clen, n);
+        ASSERT_TRUE(stejne_bity(rychle, s))
+            << presne(zacatek) << " + " << n << " x " << presne(clen) << ": " << presne(rychle)
+            << " instead of " << presne(s);
+    }
+    EXPECT_GT(statistika_jadra.skoky, 0u);
+    EXPECT_GT(statistika_jadra.remizy, 0u);
 }
 
 }  // namespace

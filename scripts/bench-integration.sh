@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Speed of the integration: the kernel against its bounds, then the README example end to
-# end on a private PVM virtual machine against the same slab plan computed in one process.
+# Speed of the integration: the kernel against a chain of dependent additions and against
+# adding the cells one by one, on one slab of the README example and on its whole cuboid;
+# then the example end to end on a private PVM virtual machine, for densities 1, 2 and 3,
+# against the same run with density 0, whose work is all but the arithmetic.
 # usage: scripts/bench-integration.sh [RUNS (default 3)]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-3}
+case "$runs" in
+  ''|*[!0-9]*|0) echo "usage: scripts/bench-integration.sh [RUNS]" >&2; exit 2 ;;
+esac
 bin=$root/build/bin
 
 "$root/scripts/install-deps.sh" build test bench
@@ -13,8 +18,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-echo "== kernel (cells per second; ratios within this run)"
-"$bin/kubo_perftest" --benchmark_filter='Retez|Rychly|Primy' 2>&1 | grep -E '^funkce'
+echo "== kernel: cells per second, medians of $runs runs interleaved; ratios within this run"
+"$bin/kubo_perftest" --benchmark_filter='Retez|Novy|PoBunkach' \
+  --benchmark_repetitions="$runs" --benchmark_enable_random_interleaving=true 2>&1 |
+  grep -E '^(slab|cuboid|vector|funkce)'
 
 # Median wall time of a command over the runs, in seconds.
 median_time() {
@@ -29,9 +36,23 @@ median_time() {
   printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p"
 }
 
-echo "== end to end: kubo-main 20 10 1 0.005 1 5 5 ($(nproc) cores, median of $runs)"
-one=$(median_time "$bin/kubo_perftest" --benchmark_filter=CelyPlan)
-pvm=$(median_time "$root/scripts/pvm-run.sh" "$bin/kubo-main" 20 10 1 0.005 1 5 5)
-awk -v one="$one" -v pvm="$pvm" 'BEGIN {
-  printf "one process: %.2f s   PVM, 5 workers (daemon start included): %.2f s   speedup %.2f\n",
-         one, pvm, one / pvm }'
+# Seconds the kernel takes for the example's whole slab plan in one process.
+kernel_time() {
+  "$bin/kubo_perftest" --benchmark_filter="CelyPlanVJednomProcesu/$1/" 2>&1 |
+    awk '/^CelyPlan/ { t = $2; if ($3 == "ms") t /= 1e3; if ($3 == "us") t /= 1e6; if ($3 == "ns") t /= 1e9; print t }'
+}
+
+run=("$root/scripts/pvm-run.sh" "$bin/kubo-main" 20 10 1 0.005)
+echo "== end to end: kubo-main 20 10 1 0.005 F 5 5 ($(nproc) cores, median of $runs)"
+daemon=$(median_time "$root/scripts/pvm-run.sh" true)
+zero=$(median_time "${run[@]}" 0 5 5)
+awk -v d="$daemon" -v z="$zero" 'BEGIN {
+  printf "virtual machine started and halted alone: %.3f s\n", d
+  printf "density 0 (spawning, messages, logging, no arithmetic): %.3f s, %.3f s past the daemon\n", z, z - d
+  printf "%-7s %12s %18s %22s\n", "funkce", "PVM run", "past density 0", "kernel, one process" }'
+for f in 1 2 3; do
+  pvm=$(median_time "${run[@]}" "$f" 5 5)
+  one=$(kernel_time "$f")
+  awk -v f="$f" -v p="$pvm" -v z="$zero" -v o="$one" 'BEGIN {
+    printf "%-7s %10.3f s %16.3f s %20.6f s\n", f, p, p - z, o }'
+done

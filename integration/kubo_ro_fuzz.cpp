@@ -1,0 +1,116 @@
+// Fuzz target: the fast kernel against the cell-by-cell one, bit for bit, on arbitrary boxes
+// of at most NEJVIC_BUNEK cells (progress lines included), and the closed form for equal
+// terms against the plain loop. The first byte chooses which, and the vector path.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "kubo_ro.h"
+
+static const size_t NEJVIC_BUNEK = size_t(1) << 14;
+
+// The input read as consecutive values; missing bytes read as zeros.
+struct Vstup {
+    const uint8_t *data;
+    size_t zbyva;
+};
+
+static void cti(Vstup &v, void *hodnota, size_t velikost)
+{
+    memset(hodnota, 0, velikost);
+    size_t n = v.zbyva < velikost ? v.zbyva : velikost;
+    memcpy(hodnota, v.data, n);
+    v.data += n;
+    v.zbyva -= n;
+}
+
+static double cti_double(Vstup &v)
+{
+    double x;
+    cti(v, &x, sizeof x);
+    return x;
+}
+
+// Cells along one axis as the cell loops count them; more than mez, loops that never end
+// included, gives mez + 1.
+static size_t bunek_na_ose(double od, double po, double d, size_t mez)
+{
+    size_t n = 0;
+    for (double t = od; t < po && n <= mez; t += d)
+        n++;
+    return n;
+}
+
+struct Beh {
+    uint64_t bity;
+    std::string vystup;
+};
+
+static Beh spocitej(double (*kernel)(double, double, double, double, double, double, double, int),
+                    const double *box, int funkce)
+{
+    char *text = nullptr;
+    size_t delka = 0;
+    FILE *pamet = open_memstream(&text, &delka);
+    FILE *puvodni = stdout;
+    stdout = pamet;
+    double m = kernel(box[0], box[1], box[2], box[3], box[4], box[5], box[6], funkce);
+    stdout = puvodni;
+    fclose(pamet);
+    Beh beh{0, std::string(text, delka)};
+    free(text);
+    memcpy(&beh.bity, &m, sizeof m);
+    return beh;
+}
+
+static void porovnej_box(Vstup &v)
+{
+    double box[7];
+    for (double &hodnota : box)
+        hodnota = cti_double(v);
+    uint8_t funkce;
+    cti(v, &funkce, 1);
+    // Empty axes bound nothing: the fast kernel lays out the other axes' cells all the same.
+    size_t n = 1;
+    for (int osa = 0; osa < 3; osa++) {
+        n *= std::max<size_t>(1, bunek_na_ose(box[osa], box[osa + 3], box[6], NEJVIC_BUNEK));
+        if (n > NEJVIC_BUNEK)
+            return;
+    }
+    Beh primy = spocitej(vypocti_primo, box, funkce % 5);
+    Beh rychly = spocitej(vypocti, box, funkce % 5);
+    if (primy.bity != rychly.bity || primy.vystup != rychly.vystup)
+        abort();
+}
+
+static void porovnej_stejne_cleny(Vstup &v)
+{
+    double soucet = cti_double(v), clen = cti_double(v);
+    uint32_t n;
+    cti(v, &n, sizeof n);
+    n %= NEJVIC_BUNEK;
+    double s = soucet;
+    for (uint32_t k = 0; k < n; k++)
+        s += clen;
+    double rychle = pricti_stejne(soucet, clen, n);
+    if (memcmp(&s, &rychle, sizeof s) != 0)
+        abort();
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    Vstup v{data, size};
+    uint8_t volba;
+    cti(v, &volba, 1);
+    CestaJadra vychozi = cesta_jadra();
+    zvol_cestu_jadra(volba & 2 ? CESTA_AVX2 : CESTA_ZAKLADNI);
+    if (volba & 1)
+        porovnej_stejne_cleny(v);
+    else
+        porovnej_box(v);
+    zvol_cestu_jadra(vychozi);
+    return 0;
+}
