@@ -2,7 +2,7 @@
 #include "farmer.h"
 
 #include <pvm3.h>
-#include <sys/time.h>
+#include <sys/stat.h>
 
 #include <charconv>
 #include <climits>
@@ -18,24 +18,24 @@
 #include "hlp.h"
 #include "protokol.h"
 #include "rozsahy.h"
+#include "standardni_proudy.h"
 #include "vstup.h"
 
 namespace {
-
-// Tags of PVM's own notices about lost workers; no worker sends them.
-const int TAG_KONEC_WORKERU = 91;
-const int TAG_KONEC_HOSTITELE = 92;
 
 const char *const VYSTUP = "find_output.txt";
 // Block size of a range index in the workers' arguments; an int needs 12 at the most.
 const int DELKA_CISLA = 20;
 
-// Leaves PVM and ends with status 1: the way out of every failure once PVM is joined.
-[[noreturn]] void opust_pvm_s_chybou()
+// Set once this run's report is written whole. Until then an older report in the folder
+// would pass for this run's result, so any end of the process removes it, also an end from
+// within the hlp functions.
+bool zprava_zapsana;
+
+void odstran_starou_zpravu()
 {
-    fflush(stdout);
-    pvm_exit();
-    exit(1);
+    if (!zprava_zapsana)
+        remove(VYSTUP);
 }
 
 // Reads the worker count and the pattern; prints why and returns false when unusable.
@@ -56,20 +56,29 @@ bool cti_zadani(int argc, char **argv, int &num_workers, std::string &f_str)
         printf("Nebyl zadan zadny retezec (vstup skoncil)!\n");
         return false;
     }
-    if (f_str.size() < 2) {
-        printf("Spatne zadany retezec (velikost min. 2 znaky)!");
-        return false;
-    }
-    // A NUL would cut the pattern short on its way to the workers and in the report.
-    if (f_str.find('\0') != std::string::npos) {
-        printf("Hledany retezec nesmi obsahovat znak NUL!\n");
+    if (const char *chyba = chyba_vzoru(f_str)) {
+        printf("%s", chyba);
         return false;
     }
     return true;
 }
 
-// Length of the joined text of soubor; positions are ints, so a longer text ends the run.
-int delka_textu(const char *soubor)
+// farmer reads the text once and every worker once more: a pipe or a device would give its
+// bytes to the first reader only, and the workers would wait for ever or find nothing. A
+// missing file or a folder is left to the reading, which says what is wrong with it.
+bool lze_cist_dvakrat(const char *soubor)
+{
+    struct stat info;
+    if (stat(soubor, &info) != 0 || S_ISREG(info.st_mode) || S_ISDIR(info.st_mode))
+        return true;
+    fprintf(stderr, "Soubor %s neni obycejny soubor, workeri by ho nemohli cist znovu!\n",
+            soubor);
+    return false;
+}
+
+// Length of the joined text of soubor into delka_in; false, with the message, when it is too
+// long for the positions, which are ints.
+bool delka_textu(const char *soubor, int &delka_in)
 {
     FILE *fr = open_f(soubor, "r");
     size_t delka = joined_length(fr);
@@ -77,9 +86,10 @@ int delka_textu(const char *soubor)
     if (delka > INT_MAX) {
         printf("Text souboru %s ma %zu znaku, vic nez %d, ktere lze oznacit!\n", soubor, delka,
                INT_MAX);
-        exit(1);
+        return false;
     }
-    return static_cast<int>(delka);
+    delka_in = static_cast<int>(delka);
+    return true;
 }
 
 // A heap copy of text in a block sized to fit it.
@@ -90,10 +100,10 @@ char *kopie(const std::string &text)
     return blok;
 }
 
-// Starts one worker per range, each watched by PVM so that its end cannot go unnoticed.
-std::vector<int> spust_workery(const std::vector<Rozsah> &rozsahy, char **w_arg)
+// Starts one worker per range into wtids, each watched by PVM so that its end cannot go
+// unnoticed; false, with the message, when one cannot be started.
+bool spust_workery(const std::vector<Rozsah> &rozsahy, char **w_arg, std::vector<int> &wtids)
 {
-    std::vector<int> wtids;
     for (const Rozsah &rozsah : rozsahy) {
         snprintf(w_arg[1], DELKA_CISLA, "%d", rozsah.odkud);
         snprintf(w_arg[2], DELKA_CISLA, "%d", rozsah.kam);
@@ -101,103 +111,74 @@ std::vector<int> spust_workery(const std::vector<Rozsah> &rozsahy, char **w_arg)
         if (pvm_spawn(const_cast<char *>("worker"), w_arg, PvmTaskDefault,
                       const_cast<char *>(""), 1, &tid) != 1) {
             fprintf(stderr, "pvm_spawn: Task nebyl vytvoren!\n");
-            opust_pvm_s_chybou();
+            return false;
         }
-        // A task that has already ended is reported at once, so no end slips through.
-        int hostitel = pvm_tidtohost(tid);
-        pvm_notify(PvmTaskExit, TAG_KONEC_WORKERU, 1, &tid);
-        pvm_notify(PvmHostDelete, TAG_KONEC_HOSTITELE, 1, &hostitel);
+        hlidej_workera(tid);
         wtids.push_back(tid);
     }
-    return wtids;
-}
-
-// Message matcher: the awaited reply ranks above any notice of an ended worker or host.
-int odpoved_nebo_oznameni(int bufid, int tid, int tag)
-{
-    pvmminfo info{};
-    pvm_getminfo(bufid, &info);
-    if (info.src == tid && info.tag == tag)
-        return 3;
-    return info.tag == TAG_KONEC_WORKERU || info.tag == TAG_KONEC_HOSTITELE ? 2 : 0;
-}
-
-// Waits for worker tid's reply, noting in skoncene every ended worker or host PVM announces.
-// Returns the reply's buffer, 0 when the worker ended without one, below 0 when PVM fails.
-int cekej_na_odpoved(int tid, std::set<int> &skoncene)
-{
-    for (;;) {
-        if (skoncene.count(tid) != 0 || skoncene.count(pvm_tidtohost(tid)) != 0) {
-            // The reply and the notice travel different routes; give the reply a moment.
-            timeval lhuta = {1, 0};
-            return pvm_trecv(tid, TAG_ODPOVED, &lhuta);
-        }
-        pvm_recvf(odpoved_nebo_oznameni);
-        int bufid = pvm_recv(tid, TAG_ODPOVED);
-        pvm_recvf(nullptr);  // back to PVM's own matcher, which the grace receive above needs
-        int delka = 0, tag = 0, odesilatel = 0;
-        if (bufid < 0 || pvm_bufinfo(bufid, &delka, &tag, &odesilatel) < 0 || tag == TAG_ODPOVED)
-            return bufid;
-        int skonceny = 0;
-        pvm_upkint(&skonceny, 1, 1);
-        skoncene.insert(skonceny);
-    }
+    return true;
 }
 
 // All positions received: each reply's in a block of its own, in start order, so that no block
 // of millions of them is copied to grow it.
 using Vystup = std::vector<std::vector<int>>;
 
-// Adds one reply's positions behind those held; false when it cannot come from its range.
-bool rozbal_odpoved(const Rozsah &rozsah, Vystup &vystup)
+// Gathers the replies in start order into vystup; false, with the message naming the worker,
+// when one is lost without a usable reply.
+bool sber_odpovedi(const std::vector<int> &wtids, const std::vector<Rozsah> &rozsahy,
+                   Vystup &vystup)
 {
-    int nalezl = -1;
-    if (pvm_upkint(&nalezl, 1, 1) < 0 || nalezl < 0 || nalezl > rozsah.kam - rozsah.odkud + 1)
-        return false;
-    if (nalezl == 0)
-        return true;
-    vystup.emplace_back(nalezl);
-    int *p_hlp = vystup.back().data();
-    return pvm_upkint(p_hlp, nalezl, 1) >= 0;
-}
-
-// Gathers the replies in start order; a worker lost without a usable reply ends the run.
-Vystup sber_odpovedi(const std::vector<int> &wtids, const std::vector<Rozsah> &rozsahy)
-{
-    Vystup vystup;
     std::set<int> skoncene;
     for (size_t i = 0; i < wtids.size(); i++) {
         int bufid = cekej_na_odpoved(wtids[i], skoncene);
+        std::vector<int> pozice;
         const char *duvod = nullptr;
         if (bufid <= 0)
             duvod = "skoncil bez odpovedi";
-        else if (!rozbal_odpoved(rozsahy[i], vystup))
+        else if (!rozbal_odpoved(rozsahy[i].kam - rozsahy[i].odkud + 1, pozice))
             duvod = "poslal neplatnou odpoved";
         if (duvod != nullptr) {
             fprintf(stderr, "Worker t%x (rozsah %d-%d) %s!\n", static_cast<unsigned>(wtids[i]),
                     rozsahy[i].odkud, rozsahy[i].kam, duvod);
-            // An older report left in place would pass for this run's result.
-            remove(VYSTUP);
-            opust_pvm_s_chybou();
+            return false;
         }
         pvm_freebuf(bufid);  // its positions are copied out
+        if (!pozice.empty())
+            vystup.push_back(std::move(pozice));
     }
-    return vystup;
+    return true;
 }
 
-// Joins PVM, runs one worker per range and returns all positions in range order.
-Vystup hledej_na_pvm(const std::vector<Rozsah> &rozsahy, char **w_arg)
+// The workers' arguments: the file, two blocks for the range, the pattern. The file goes by
+// its absolute path, as the workers may start in another folder than farmer.
+std::vector<char *> argumenty_workeru(const char *soubor, const std::string &f_str)
+{
+    char *cesta = realpath(soubor, nullptr);
+    std::vector<char *> w_arg = {cesta != nullptr ? cesta : kopie(soubor),
+                                 aloc_string(DELKA_CISLA), aloc_string(DELKA_CISLA),
+                                 kopie(f_str), nullptr};
+    return w_arg;
+}
+
+// Joins PVM, runs one worker per range and gathers all positions in range order into
+// vystup; leaves PVM. False, with the message, when the search could not be done whole.
+bool hledej_na_pvm(const std::vector<Rozsah> &rozsahy, const char *soubor,
+                   const std::string &f_str, Vystup &vystup)
 {
     pvm_setopt(PvmAutoErr, 0);
     int mytid = pvm_mytid();
     if (mytid < 0) {
         fprintf(stderr, "Nelze se spojit s PVM (pvm_mytid: %d), bezi demon pvmd?\n", mytid);
-        opust_pvm_s_chybou();
+        return false;
     }
-    std::vector<int> wtids = spust_workery(rozsahy, w_arg);
-    Vystup vystup = sber_odpovedi(wtids, rozsahy);
+    std::vector<char *> w_arg = argumenty_workeru(soubor, f_str);
+    std::vector<int> wtids;
+    bool hotovo = spust_workery(rozsahy, w_arg.data(), wtids) &&
+                  sber_odpovedi(wtids, rozsahy, vystup);
     pvm_exit();
-    return vystup;
+    for (char *blok : w_arg)
+        free(blok);
+    return hotovo;
 }
 
 // Prints format to standard output and to the report file alike.
@@ -239,8 +220,9 @@ void vypis_pozice(FILE *fw, const Vystup &vystup)
     zapis_obema(fw, kus, plno);
 }
 
-// Prints the report and writes it to find_output.txt; a report not written whole is removed.
-void vypis_zpravu(const std::string &f_str, const char *soubor, const Vystup &vystup)
+// Prints the report and writes it to find_output.txt; false, with the message, when the file
+// could not be written whole (it is then removed).
+bool vypis_zpravu(const std::string &f_str, const char *soubor, const Vystup &vystup)
 {
     FILE *fw = open_f(VYSTUP, "w");
     size_t celkem = 0;
@@ -259,51 +241,50 @@ void vypis_zpravu(const std::string &f_str, const char *soubor, const Vystup &vy
     }
     if (fflush(fw) != 0 || ferror(fw)) {
         fclose(fw);
-        remove(VYSTUP);
         fprintf(stderr, "Soubor %s nelze cely zapsat, byl odstranen!\n", VYSTUP);
-        exit(1);
+        return false;
     }
     close_f(fw);
+    zprava_zapsana = true;
+    return true;
 }
 
-// The whole run; failures inside end the process with their own messages.
+// The whole run; returns the exit status. The hlp functions end the process themselves.
 int hledej(int argc, char **argv)
 {
     int num_workers = 0;
     std::string f_str;
     if (!cti_zadani(argc, argv, num_workers, f_str))
         return 1;
-    const int delka_in = delka_textu(argv[1]);
-    // No occurrence fits into a text shorter than the pattern, and no range layout exists.
-    if (f_str.size() > static_cast<size_t>(delka_in)) {
-        vypis_zpravu(f_str, argv[1], {});
-        return 0;
-    }
-    const int delka_f = static_cast<int>(f_str.size());
-    const int num = num_workers_max(delka_in, delka_f);
-    if (num_workers > num) {
-        num_workers = num;
-        printf("Zadan prilis velky pocet workeru, upravuji pocet na: %d.\n\n", num);
-    }
-    std::vector<Rozsah> rozsahy = rozloz_text(delka_in, delka_f, num_workers);
-    char *w_arg[5] = {kopie(argv[1]), aloc_string(DELKA_CISLA), aloc_string(DELKA_CISLA),
-                      kopie(f_str), nullptr};
-    Vystup vystup = hledej_na_pvm(rozsahy, w_arg);
-    for (int i = 0; i < 4; i++)
-        free(w_arg[i]);
-    vypis_zpravu(f_str, argv[1], vystup);
-    return 0;
+    atexit(odstran_starou_zpravu);
+    int delka_in = 0;
+    if (!lze_cist_dvakrat(argv[1]) || !delka_textu(argv[1], delka_in))
+        return 1;
+    // A pattern longer than the text occurs nowhere: no worker is started.
+    PlanHledani plan = planuj_hledani(delka_in, static_cast<int>(f_str.size()), num_workers);
+    if (plan.snizeno)
+        printf("Zadan prilis velky pocet workeru, upravuji pocet na: %d.\n\n", plan.num_workers);
+    Vystup vystup;
+    if (plan.num_workers > 0 && !hledej_na_pvm(plan.rozsahy, argv[1], f_str, vystup))
+        return 1;
+    return vypis_zpravu(f_str, argv[1], vystup) ? 0 : 1;
 }
 
 }  // namespace
 
 int spust_farmera(int argc, char **argv)
 {
+    int status;
     try {
-        return hledej(argc, argv);
+        status = hledej(argc, argv);
     } catch (const std::bad_alloc &) {
         printf("Malo pameti!\n");
         pvm_exit();
         return 1;
     }
+    if (!vystup_zapsan()) {
+        fprintf(stderr, "Vypis nelze zapsat na standardni vystup.\n");
+        return 1;
+    }
+    return status;
 }

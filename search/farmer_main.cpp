@@ -1,4 +1,9 @@
 // farmer: finds every occurrence of a pattern in a text file with PVM worker tasks.
 #include "farmer.h"
+#include "standardni_proudy.h"
 
-int main(int argc, char **argv) { return spust_farmera(argc, argv); }
+int main(int argc, char **argv)
+{
+    hlidej_standardni_proudy();
+    return spust_farmera(argc, argv);
+}

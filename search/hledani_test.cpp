@@ -7,6 +7,7 @@
 #include <random>
 
 #include "hlp.h"
+#include "orakula.h"
 #include "rozsahy.h"
 
 namespace {
@@ -29,15 +30,6 @@ Pozice hledej(FILE *f, size_t odkud, size_t kam, const std::string &vzor, size_t
     bool dosel = hledej_v_rozsahu(f, odkud, kam, vzor, pozice, blok);
     if (cely != nullptr)
         *cely = dosel;
-    return pozice;
-}
-
-Pozice naivne(const std::string &text, const std::string &vzor, size_t odkud, size_t kam)
-{
-    Pozice pozice;
-    for (size_t p = odkud; p + vzor.size() <= kam + 1; p++)
-        if (text.compare(p, vzor.size(), vzor) == 0)
-            pozice.push_back(static_cast<int>(p));
     return pozice;
 }
 

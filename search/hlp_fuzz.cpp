@@ -13,21 +13,9 @@
 
 #include "hledani.h"
 #include "hlp.h"
+#include "orakula.h"
 
 namespace {
-
-// Line feeds left out, and a carriage return right before one or at the very end.
-std::string referencni_spojeni(const std::string &data)
-{
-    std::string text;
-    for (size_t i = 0; i < data.size(); i++) {
-        char c = data[i];
-        bool konec_radku = c == '\n' || (c == '\r' && (i + 1 == data.size() || data[i + 1] == '\n'));
-        if (!konec_radku)
-            text.push_back(c);
-    }
-    return text;
-}
 
 // data as a stream: a file in memory, which is mapped, or a buffer, which is read.
 FILE *otevri(std::string &data, bool mapovane)
@@ -51,16 +39,6 @@ std::string spoj_po_blocich(FILE *fr, size_t velikost_bloku)
     return text;
 }
 
-std::vector<int> naivne(const std::string &text, const std::string &vzor, size_t odkud,
-                        size_t kam)
-{
-    std::vector<int> pozice;
-    for (size_t p = odkud; p + vzor.size() <= kam + 1; p++)
-        if (text.compare(p, vzor.size(), vzor) == 0)
-            pozice.push_back(static_cast<int>(p));
-    return pozice;
-}
-
 }  // namespace
 
 // Input: one byte of block size and way of reading, two of range bounds, one of pattern
@@ -75,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (kam < odkud)
         std::swap(odkud, kam);
     std::string soubor(reinterpret_cast<const char *>(data) + 4, size - 4);
-    const std::string text = referencni_spojeni(soubor);
+    const std::string text = spoj_pomalu(soubor);
 
     // fmemopen wants a buffer of at least one byte.
     FILE *fr = otevri(soubor, mapovane || soubor.empty());

@@ -1,5 +1,6 @@
 // Tests of the hlp helpers: joining of lines and the failure exits.
 #include "hlp.h"
+#include "orakula.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -23,18 +24,6 @@ std::string precti(const std::string &obsah)
     FILE *f = soubor_s(obsah);
     std::string text = read_file(f);
     close_f(f);
-    return text;
-}
-
-// The line join written the plain way: LF out, and a CR out before an LF or at the end.
-std::string spoj_pomalu(const std::string &obsah)
-{
-    std::string text;
-    for (size_t i = 0; i < obsah.size(); i++) {
-        bool cr_konci_radek = obsah[i] == '\r' && (i + 1 == obsah.size() || obsah[i + 1] == '\n');
-        if (obsah[i] != '\n' && !cr_konci_radek)
-            text += obsah[i];
-    }
     return text;
 }
 

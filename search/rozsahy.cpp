@@ -16,3 +16,18 @@ std::vector<Rozsah> rozloz_text(int delka_in, int delka_f, int num_workers)
     }
     return rozsahy;
 }
+
+PlanHledani planuj_hledani(int delka_in, int delka_f, int pozadano)
+{
+    PlanHledani plan;
+    if (delka_f > delka_in)
+        return plan;
+    const int num = num_workers_max(delka_in, delka_f);
+    plan.num_workers = pozadano;
+    if (pozadano > num) {
+        plan.num_workers = num;
+        plan.snizeno = true;
+    }
+    plan.rozsahy = rozloz_text(delka_in, delka_f, plan.num_workers);
+    return plan;
+}

@@ -17,3 +17,13 @@ int num_workers_max(int delka_in, int delka_f);
 // more), with 1 <= num_workers <= num_workers_max: consecutive ranges share delka_f - 1
 // characters, so every occurrence lies wholly inside exactly one range.
 std::vector<Rozsah> rozloz_text(int delka_in, int delka_f, int num_workers);
+
+// What farmer does with a text of delka_in characters, a pattern of delka_f (2 or more) and
+// pozadano workers asked for (1 or more).
+struct PlanHledani {
+    int num_workers = 0;          // workers to start; 0 when the text is shorter than the
+                                  // pattern, which then occurs nowhere and no layout exists
+    bool snizeno = false;         // the asked count was lowered to num_workers, with a notice
+    std::vector<Rozsah> rozsahy;  // one per worker, in start order
+};
+PlanHledani planuj_hledani(int delka_in, int delka_f, int pozadano);

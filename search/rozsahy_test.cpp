@@ -44,4 +44,27 @@ TEST(RozlozText, KazdyVyskytLeziCelyPraveVJednomRozsahu)
     }
 }
 
+TEST(PlanHledani, PocetSeSnizujeJenNadMaximumAKratkyTextNedostaneNikoho)
+{
+    const struct {
+        int delka_in, delka_f, pozadano;
+        int workeru;
+        bool snizeno;
+        const char *rozsahy;
+    } pripady[] = {
+        {100, 2, 3, 3, false, "0-32 32-64 64-99 "},
+        {10, 3, 5, 3, true, "0-3 2-5 4-9 "},
+        {10, 3, 3, 3, false, "0-3 2-5 4-9 "},
+        {7, 7, 2, 1, true, "0-6 "},
+        {2, 3, 4, 0, false, ""},
+        {0, 2, 1, 0, false, ""},
+    };
+    for (const auto &p : pripady) {
+        PlanHledani plan = planuj_hledani(p.delka_in, p.delka_f, p.pozadano);
+        EXPECT_EQ(plan.num_workers, p.workeru) << p.delka_in << " " << p.delka_f;
+        EXPECT_EQ(plan.snizeno, p.snizeno) << p.delka_in << " " << p.delka_f;
+        EXPECT_EQ(zapis(plan.rozsahy), p.rozsahy);
+    }
+}
+
 }  // namespace

@@ -30,3 +30,13 @@ bool cti_slovo(FILE *vstup, std::string &slovo)
     } while ((znak = getc(vstup)) != EOF && !isspace(znak));
     return true;
 }
+
+const char *chyba_vzoru(const std::string &f_str)
+{
+    if (f_str.size() < 2)
+        return "Spatne zadany retezec (velikost min. 2 znaky)!";
+    // A NUL would cut the pattern short on its way to the workers and in the report.
+    if (f_str.find('\0') != std::string::npos)
+        return "Hledany retezec nesmi obsahovat znak NUL!\n";
+    return nullptr;
+}

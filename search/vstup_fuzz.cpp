@@ -1,6 +1,7 @@
 // Fuzz target: farmer's worker count argument and typed pattern, then the range layout they
 // lead to. Arbitrary input must end in a refusal or in ranges that lie inside the text,
 // overlap by the pattern length less one, and hold every possible occurrence in exactly one.
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -31,17 +32,22 @@ void over_pokryti(const std::vector<Rozsah> &r, long long delka_in, int delka_f)
     }
 }
 
-void over_rozlozeni(int delka_in, int delka_f, int pozadano)
+// farmer's plan: no worker for a text shorter than the pattern, the asked count lowered only
+// to the largest sensible one, and ranges that cover the text.
+void over_plan(int delka_in, int delka_f, int pozadano)
 {
-    int num_workers = pozadano;
-    int num = num_workers_max(delka_in, delka_f);
-    if (num_workers > num)
-        num_workers = num;
-    // farmer would start that many tasks; a layout of millions is no use to check here.
-    if (num_workers > 1 << 16)
+    PlanHledani plan = planuj_hledani(delka_in, delka_f, pozadano);
+    if (delka_f > delka_in) {
+        if (plan.num_workers != 0 || !plan.rozsahy.empty())
+            abort();
         return;
-    std::vector<Rozsah> r = rozloz_text(delka_in, delka_f, num_workers);
-    if ((int)r.size() != num_workers || r.front().odkud != 0 || r.back().kam != delka_in - 1)
+    }
+    const int num = num_workers_max(delka_in, delka_f);
+    if (plan.snizeno != (pozadano > num) || plan.num_workers != std::min(pozadano, num))
+        abort();
+    const std::vector<Rozsah> &r = plan.rozsahy;
+    if ((int)r.size() != plan.num_workers || r.front().odkud != 0 ||
+        r.back().kam != delka_in - 1)
         abort();
     for (const Rozsah &rozsah : r)
         if (rozsah.odkud < 0 || rozsah.kam >= delka_in ||
@@ -67,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string vstup = nul ? std::string(nul + 1, zbytek + zbyva) : std::string();
 
     int num_workers = 0;
-    if (!cti_cislo(argument.c_str(), num_workers) || num_workers < 1)
+    // farmer would start that many tasks; a layout of millions is no use to check here.
+    if (!cti_cislo(argument.c_str(), num_workers) || num_workers < 1 || num_workers > 1 << 16)
         return 0;
     std::string f_str;
     // fmemopen wants a buffer of at least one byte; no input reads no word.
@@ -75,9 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     bool slovo = fr != nullptr && cti_slovo(fr, f_str);
     if (fr != nullptr)
         fclose(fr);
-    if (!slovo || f_str.size() < 2 || f_str.find('\0') != std::string::npos ||
-        f_str.size() > (size_t)delka_in)
+    if (!slovo || chyba_vzoru(f_str) != nullptr)
         return 0;
-    over_rozlozeni(delka_in, (int)f_str.size(), num_workers);
+    over_plan(delka_in, (int)f_str.size(), num_workers);
     return 0;
 }

@@ -33,31 +33,6 @@ bool cti_argumenty(int argc, char **argv, int &odkud, int &kam)
     return true;
 }
 
-// When every host of the virtual machine stores ints alike, the reply's ints are left in
-// place and go out as they are when it is sent: no copy into the message and no conversion
-// at either end, which for millions of positions is most of the reply's cost. A virtual
-// machine of mixed hosts needs PVM's own encoding.
-int kodovani()
-{
-    int hostitelu = 0, formatu = 0;
-    pvmhostinfo *hostitele = nullptr;
-    if (pvm_config(&hostitelu, &formatu, &hostitele) < 0 || formatu != 1)
-        return PvmDataDefault;
-    return PvmDataInPlace;
-}
-
-// Sends farmer the count and, when there are any, the positions in one message; both stay
-// where they are until the send is done.
-void posli_odpoved(int rodic, std::vector<int> &pozice)
-{
-    int nalezl = static_cast<int>(pozice.size());
-    pvm_initsend(kodovani());
-    pvm_pkint(&nalezl, 1, 1);
-    if (nalezl != 0)
-        pvm_pkint(pozice.data(), nalezl, 1);
-    pvm_send(rodic, TAG_ODPOVED);
-}
-
 // The search itself, before PVM is joined, so every failure here may simply end the process.
 int hledej(int argc, char **argv, std::vector<int> &pozice)
 {

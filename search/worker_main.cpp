@@ -1,4 +1,9 @@
 // worker: the search task that farmer spawns for one range of the text.
+#include "standardni_proudy.h"
 #include "worker.h"
 
-int main(int argc, char **argv) { return spust_workera(argc, argv); }
+int main(int argc, char **argv)
+{
+    hlidej_standardni_proudy();
+    return spust_workera(argc, argv);
+}

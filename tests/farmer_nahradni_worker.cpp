@@ -11,7 +11,7 @@ static void odpovez(int nalezl)
 {
     pvm_initsend(PvmDataDefault);
     pvm_pkint(&nalezl, 1, 1);
-    pvm_send(pvm_parent(), TAG_ODPOVED);
+    pvm_send(pvm_parent(), ZNACKA_ODPOVED);
 }
 
 int main(int argc, char **argv)

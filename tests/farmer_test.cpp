@@ -136,6 +136,7 @@ TEST(Farmer, BezProgramuWorkerKonciStatusemJedna)
 {
     TempDir dir, bez_programu;
     dir.write("text.txt", "abab");
+    dir.write("find_output.txt", "stara zprava\n");
     RunResult r = hledej(dir, "text.txt", "2", "ab", bez_programu.path());
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "pvm_spawn: Task nebyl vytvoren!\n");
@@ -174,9 +175,11 @@ TEST(Farmer, NecitelnySouborKonciStatusemJedna)
 {
     TempDir dir;
     std::filesystem::create_directory(dir.file("slozka"));
+    dir.write("find_output.txt", "stara zprava\n");
     RunResult r = hledej(dir, "nic.txt", "2", "ab");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "fopen: Chyba pri praci se souborem : nic.txt\n");
+    EXPECT_FALSE(dir.exists("find_output.txt"));
     r = hledej(dir, "slozka", "2", "ab");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "fread: Chyba pri cteni souboru.\n");
@@ -186,6 +189,7 @@ TEST(Farmer, BezDemonaKonciStatusemJedna)
 {
     TempDir dir, prazdny;
     dir.write("text.txt", "abab");
+    dir.write("find_output.txt", "stara zprava\n");
     RunResult r = run_program({program_path("farmer"), "text.txt", "2"}, "ab", dir.path(), 30,
                               {"PVM_TMP=" + prazdny.path(), "PVM_ALLOW_ROOT=1"});
     EXPECT_EQ(r.status, 1);
@@ -229,6 +233,69 @@ TEST(Farmer, NezapsanaZpravaSeOdstrani)
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Soubor find_output.txt nelze cely zapsat, byl odstranen!\n");
     EXPECT_FALSE(std::filesystem::is_symlink(dir.file("find_output.txt")));
+}
+
+TEST(Farmer, ZavrenyNeboPlnyVystupNeposkodiZpravuASkonciChybou)
+{
+    TempDir dir;
+    std::string text;
+    std::vector<int> pozice;
+    for (int i = 0; i < 5000; i++) {
+        pozice.push_back(static_cast<int>(text.size()));
+        text += "ab-";
+    }
+    dir.write("text.txt", text + "\n");
+    for (const char *presmerovani : {">&-", "> /dev/full"}) {
+        RunResult r = run_program(
+            with_redirection(presmerovani, {script_path("pvm-run.sh"), "-e", program_path(""),
+                                            program_path("farmer"), "text.txt", "2"}),
+            "ab\n", dir.path(), 60);
+        ASSERT_FALSE(r.timed_out) << presmerovani;
+        EXPECT_EQ(r.status, 1) << presmerovani;
+        EXPECT_EQ(r.err, "Vypis nelze zapsat na standardni vystup.\n") << presmerovani;
+        EXPECT_EQ(dir.read("find_output.txt"), zprava("ab", "text.txt", pozice, false));
+    }
+    // Without the worker program, and with nowhere to print, the run still ends.
+    TempDir bez_programu;
+    RunResult r = run_program(with_redirection(">&-", {script_path("pvm-run.sh"), "-e",
+                                                       bez_programu.path(),
+                                                       program_path("farmer"), "text.txt", "2"}),
+                              "ab\n", dir.path(), 60);
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(dir.exists("find_output.txt"));
+}
+
+TEST(Farmer, TextKteryNelzeCistDvakratSeOdmitne)
+{
+    // No one writes into the FIFO: opening it would wait for ever.
+    TempDir dir;
+    dir.write("find_output.txt", "stara zprava\n");
+    RunResult r = run_program(
+        {"/bin/sh", "-c", "mkfifo fronta && exec \"$@\"", "sh",
+         script_path("pvm-run.sh"), "-e", program_path(""), program_path("farmer"), "fronta",
+         "2"},
+        "ab\n", dir.path(), 30);
+    ASSERT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Soubor fronta neni obycejny soubor, workeri by ho nemohli cist znovu!\n");
+    EXPECT_FALSE(dir.exists("find_output.txt"));
+}
+
+TEST(Farmer, RelativniJmenoPlatiIKdyzWorkeriZacinajiJinde)
+{
+    // The workers start in the folder pvm-run.sh was started in, not in farmer's.
+    TempDir dir;
+    dir.write("text.txt", "zz zz zz\n");
+    std::filesystem::create_directory(dir.file("jinde"));
+    TempDir jinde;
+    dir.write("jinde/text.txt", "ab ab\n");
+    RunResult r = run_program({script_path("pvm-run.sh"), "-e", program_path(""), "/bin/sh", "-c",
+                               "cd jinde && exec \"$@\"", "sh", program_path("farmer"),
+                               "text.txt", "2"},
+                              "ab\n", dir.path(), 30);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, VYZVA + zprava("ab", "text.txt", {0, 3}, true));
 }
 
 }  // namespace
