@@ -194,20 +194,22 @@ void prohledej_sev(Hledani &h, const std::string &zacatek, bool vydany_cr, size_
 bool prohledej(Hledani &h, const char *data, size_t n)
 {
     const size_t m = h.vzor.size();
-    // A CR that ended the block before is a character of this one unless an LF follows it.
-    const bool vydany_cr = h.pocet.posledni == '\r' && data[0] != '\n';
+    // A CR that ended the block before is a character of this block unless an LF follows it;
+    // then it is left out before the block's raw byte 0.
+    const bool cr_ceka = h.pocet.posledni == '\r';
+    const bool vydany_cr = cr_ceka && data[0] != '\n', vynechany_cr = cr_ceka && !vydany_cr;
     const size_t j0 = delka_spojeni(h.pocet);
-    // That CR, when an LF follows it, is left out before the block's raw byte 0.
     Blok blok{reinterpret_cast<const unsigned char *>(data), n,
-              h.pocet.surovych - h.pocet.vynechanych - (h.pocet.posledni == '\r' && !vydany_cr)};
-    std::string zacatek;
-    size_t vynechanych;
+              h.pocet.surovych - h.pocet.vynechanych - vynechany_cr};
     // Every occurrence found with this block ends before its last character; blocks before
     // the range are only counted, the same way as farmer counts.
-    if (j0 + vydany_cr + n >= h.odkud + m) {
+    const bool v_rozsahu = j0 + vydany_cr + n >= h.odkud + m;
+    std::string zacatek;
+    size_t vynechanych;
+    if (v_rozsahu) {
         zacatek = zacatek_bloku(blok, vydany_cr, m);
         prohledej_sev(h, zacatek, vydany_cr, j0);
-        vynechanych = (h.pocet.posledni == '\r' && !vydany_cr) + prohledej_blok(h, blok);
+        vynechanych = vynechany_cr + prohledej_blok(h, blok);
     } else {
         vynechanych = vynechane_znaky(data, n, h.pocet.posledni);
     }
@@ -215,9 +217,8 @@ bool prohledej(Hledani &h, const char *data, size_t n)
     pricti_blok(po, data, n, vynechanych);
     const size_t j1 = delka_spojeni(po);
     if (j1 - j0 < m) {
-        if (zacatek.empty())
-            zacatek = zacatek_bloku(blok, vydany_cr, m);
-        std::string okno = h.ocas + zacatek;
+        // All of the block's few characters are in its beginning.
+        std::string okno = h.ocas + (v_rozsahu ? zacatek : zacatek_bloku(blok, vydany_cr, m));
         h.ocas = okno.substr(okno.size() - std::min(okno.size(), m - 1));
     } else {
         h.ocas = konec_bloku(blok, m - 1);
