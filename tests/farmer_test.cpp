@@ -288,7 +288,6 @@ TEST(Farmer, RelativniJmenoPlatiIKdyzWorkeriZacinajiJinde)
     TempDir dir;
     dir.write("text.txt", "zz zz zz\n");
     std::filesystem::create_directory(dir.file("jinde"));
-    TempDir jinde;
     dir.write("jinde/text.txt", "ab ab\n");
     RunResult r = run_program({script_path("pvm-run.sh"), "-e", program_path(""), "/bin/sh", "-c",
                                "cd jinde && exec \"$@\"", "sh", program_path("farmer"),
