@@ -287,19 +287,17 @@ TEST(KuboMain, ZavrenyNeboPlnyVystupKonciChybou)
 }
 
 // Runs the command, then prints any kubo-worker.exe of this run (working in this folder)
-// that is still there a second later, and passes the command's status through.
+// that is still there a second later, and passes the command's status through. $0 is the
+// tests' helper that finds them.
 const char *const PO_BEHU_VYPIS_DELNIKY = R"sh(
+. "$0"
 "$@"; status=$?
 for _ in $(seq 20); do
-  zbyvajici=""
-  for p in /proc/[0-9]*; do
-    { read -r jmeno < "$p/comm"; } 2>/dev/null || continue
-    [ "$jmeno" = kubo-worker.exe ] && [ "$(readlink "$p/cwd")" = "$PWD" ] && zbyvajici="$zbyvajici $p"
-  done
+  zbyvajici=$(task_of_this_run kubo-worker.exe)
   [ -z "$zbyvajici" ] && break
   sleep 0.05
 done
-echo "zbyvajici delnici:$zbyvajici"
+echo "zbyvajici delnici:${zbyvajici:+ $zbyvajici}"
 exit $status)sh";
 
 TEST(KuboPreruseni, SignalUkonciHlavnihoIJehoDelniky)
@@ -309,9 +307,9 @@ TEST(KuboPreruseni, SignalUkonciHlavnihoIJehoDelniky)
         // Each slab keeps its worker busy for far longer than the test may take.
         RunResult r = run_program(
             {test_script_path("zabij_za_behu.sh"), "line:Spoustim smycku zprav", "task:kubo-main",
-             signal, "--", script_path("pvm-run.sh"), "-e", program_path(""), "/bin/sh", "-c",
-             PO_BEHU_VYPIS_DELNIKY, "sh", program_path("kubo-main"), "20", "10", "10", "0.002",
-             "3", "2", "50"},
+             signal, "--", script_path("pvm-run.sh"), "-e", program_path(""), "/bin/bash", "-c",
+             PO_BEHU_VYPIS_DELNIKY, test_script_path("ulohy_behu.sh"), program_path("kubo-main"),
+             "20", "10", "10", "0.002", "3", "2", "50"},
             "", dir.path(), 60);
         ASSERT_FALSE(r.timed_out) << signal;
         EXPECT_EQ(r.status, std::string(signal) == "INT" ? 130 : 143) << r.out << r.err;

@@ -27,24 +27,7 @@ shift
 
 daemon_of() { cat "${PVM_HOSTS_DIR:?runs only inside scripts/pvm-hosts.sh}/$1.pid"; }
 
-# Process id of a running task NAME[@hN] of this run, or nothing. On a host, only the few
-# processes of its network namespace are looked at, so that short tasks are caught.
-task_of_this_run() {
-  local name=${1%@*} candidates p comm
-  if [ "$1" != "$name" ]; then
-    candidates=$(ip netns pids "${PVM_HOSTS_NETNS_PREFIX:?}${1#*@}" 2>/dev/null || true)
-  else
-    candidates=$(cd /proc && echo [0-9]*)
-  fi
-  # The name is read without starting a process, so that a scan stays quick.
-  for p in $candidates; do
-    { read -r comm < "/proc/$p/comm"; } 2>/dev/null || continue
-    [ "$comm" = "$name" ] || continue
-    [ "$(readlink "/proc/$p/cwd" 2>/dev/null)" = "$PWD" ] || continue
-    echo "$p"
-    return
-  done
-}
+. "$(dirname "$0")/ulohy_behu.sh"
 
 out=$(mktemp)
 command_pid=""
