@@ -24,7 +24,7 @@ usage() {
   exit 2
 }
 
-# Through a symlink (~/bin/pvm-run -> /usr/bin/pvm-run), the helpers lie beside the real file.
+# Called through a symbolic link, it finds its helpers beside the file the link names.
 here=$(cd "$(dirname "$(readlink -f "$0")")" && pwd)
 # An installed copy has these two set to the installed folders of its helpers and tasks.
 helpers=$here
