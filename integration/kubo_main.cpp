@@ -23,7 +23,6 @@ static int velikost_prace;
 
 static int pocet_delniku;
 static int delnici[MAX_DELNIKU];
-static double hmotnost;
 
 // Who holds which slab; it also keeps zadana_prace and pracujicich_workeru.
 static Prideleni prideleni;
@@ -251,12 +250,10 @@ static void zpracuj_vysledek()
     int i = najdi_delnika(prideleni, tid);
     if (i < 0)
         return;
-    if (!prijmi_vysledek(prideleni, i)) {
+    if (!prijmi_vysledek(prideleni, i, dilci))
         printf("Hlavni %d: Vysledek delnika %d uz byl zapocten, nepricitam ho\n", mytid, tid);
-    } else {
+    else
         printf("Hlavni %d: Parcialni hmotnost z delnika %d: %6.10f\n", mytid, tid, dilci);
-        hmotnost += dilci;
-    }
     if (prideleni.delnici[i].stav != ZTRACEN)
         pridel_praci(tid);
 }
@@ -358,7 +355,7 @@ static int spocitej()
         return 1;
     printf("Hlavni %d: Koncim s behem\n", mytid);
     printf("%s", CARA_KRATKA);
-    printf("Hmotnost kvadru: %6.10f\n", hmotnost);
+    printf("Hmotnost kvadru: %6.10f\n", celkova_hmotnost(prideleni));
     printf("%s", CARA_KRATKA);
     return 0;
 }
