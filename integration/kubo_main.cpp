@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "kubo_log.h"
 #include "kubo_prace.h"
 #include "kubo_prideleni.h"
 #include "kubo_ro.h"
@@ -42,9 +43,9 @@ static const char *const CARA_KRATKA = "----------------------------------------
 
 static bool log_start()
 {
-    FILE *f = fopen("delnik.out", "w");
-    if (f == nullptr || fclose(f) != 0) {
-        fprintf(stderr, "Soubor 'delnik.out' pro zaznamy delniku nelze vytvorit.\n");
+    std::string chyba;
+    if (!vyprazdni_log(LOG_DELNIKU, &chyba)) {
+        fprintf(stderr, "%s\n", chyba.c_str());
         return false;
     }
     return true;
