@@ -93,8 +93,47 @@ static void vypis_zpravu()
     printf("%s", CARA_DLOUHA);
 }
 
-// Starts one worker into slot i, retrying a failed start a few times.
-static bool spust_delnika(int i)
+// PVM's name of the master's own host's architecture ("LINUX64"), where the daemon looks
+// for programs built for it.
+static std::string architektura()
+{
+    int hostitelu, architektur;
+    pvmhostinfo *hostitele;
+    if (pvm_config(&hostitelu, &architektur, &hostitele) < 0)
+        return "$PVM_ARCH";
+    int muj = pvm_tidtohost(mytid);
+    for (int i = 0; i < hostitelu; i++)
+        if (hostitele[i].hi_tid == muj)
+            return hostitele[i].hi_arch;
+    return "$PVM_ARCH";
+}
+
+static const char *promenna_nebo(const char *jmeno, const char *jinak)
+{
+    const char *hodnota = getenv(jmeno);
+    return hodnota != nullptr && *hodnota != '\0' ? hodnota : jinak;
+}
+
+// Why a worker could not be found and what to do. PVM does not tell a task the daemon's
+// program path (the hostfile's ep=), so the places a default daemon looks are named.
+static void poradit_pri_nenalezenem_delnikovi()
+{
+    std::string arch = architektura();
+    const char *koren = promenna_nebo("PVM_ROOT", "/usr/lib/pvm3");
+    fprintf(stderr, "Hlavni %d: Demon PVM nenasel program kubo-worker.exe.\n", mytid);
+    fprintf(stderr,
+            "Hlavni %d: PVM nehlasi, kde demon hledal: bez ep= v souboru hostitelu hleda v "
+            "%s/pvm3/bin/%s a v %s/bin/%s.\n",
+            mytid, promenna_nebo("HOME", "$HOME"), arch.c_str(), koren, arch.c_str());
+    fprintf(stderr,
+            "Hlavni %d: Uvedte slozku s kubo-worker.exe jako ep=SLOZKA v souboru hostitelu "
+            "demona, nebo program nainstalujte do slozky uloh balicku /usr/lib/pvm3/bin/%s.\n",
+            mytid, arch.c_str());
+}
+
+// Starts one worker into slot i, retrying a failed start a few times. The advice on a
+// program not found is given once a run, in poradeno.
+static bool spust_delnika(int i, bool &poradeno)
 {
     for (int pokus = 0; pokus < POKUSU_NA_DELNIKA; pokus++) {
         if (prerusen)
@@ -109,8 +148,12 @@ static bool spust_delnika(int i)
             prideleni.delnici.push_back(delnik);
             return true;
         }
-        printf("Hlavni %d: Chyba pri vytvareni delnika. Cislo chyby %d\n", mytid,
-               spusteno < 0 ? spusteno : delnici[i]);
+        int kod = spusteno < 0 ? spusteno : delnici[i];
+        printf("Hlavni %d: Chyba pri vytvareni delnika. Cislo chyby %d\n", mytid, kod);
+        if (kod == PvmNoFile && !poradeno) {
+            poradit_pri_nenalezenem_delnikovi();
+            poradeno = true;
+        }
     }
     printf("Hlavni %d: Delnika se nepodarilo vytvorit ani na %d pokusu, koncim.\n", mytid,
            POKUSU_NA_DELNIKA);
@@ -120,8 +163,9 @@ static bool spust_delnika(int i)
 // Workers already started are killed when a later one cannot be.
 static bool spust_delniky()
 {
+    bool poradeno = false;
     for (int i = 0; i < pocet_delniku; i++)
-        if (!spust_delnika(i)) {
+        if (!spust_delnika(i, poradeno)) {
             for (int j = 0; j < i; j++)
                 pvm_kill(delnici[j]);
             return false;

@@ -213,6 +213,13 @@ TEST(KuboMain, NespustitelnyDelnikSeZkusiPetkratAKonci)
         << r.out;
     EXPECT_NE(r.out.find("Delnika se nepodarilo vytvorit ani na 5 pokusu, koncim."),
               std::string::npos);
+    // Once a run, not once a try: which program, where a default daemon looks, what to do.
+    std::vector<std::string> rady = lines_of(r.err);
+    ASSERT_EQ(rady.size(), 3u) << r.err;
+    EXPECT_NE(rady[0].find("nenasel program kubo-worker.exe"), std::string::npos) << r.err;
+    EXPECT_NE(rady[1].find("/pvm3/bin/LINUX64 a v /usr/lib/pvm3/bin/LINUX64"), std::string::npos)
+        << r.err;
+    EXPECT_NE(rady[2].find("ep=SLOZKA"), std::string::npos) << r.err;
     EXPECT_EQ(r.out.find("Hmotnost kvadru"), std::string::npos);
 }
 
