@@ -14,3 +14,4 @@ bool vyprazdni_log(const char *soubor, std::string *chyba);
 // Appends radek to soubor in one write. Returns false when it could not be written whole,
 // also when soubor is not a regular file; nothing is then written anywhere.
 bool pripis_do_logu(const char *soubor, const std::string &radek);
+

@@ -163,6 +163,9 @@ static bool spust_delnika(int i, bool &poradeno)
 // Workers already started are killed when a later one cannot be.
 static bool spust_delniky()
 {
+    // Workers of a daemon started elsewhere (its own folder, a hostfile's wd=) would log into
+    // a delnik.out that no run ever empties; without the folder they still run.
+    predej_slozku_logu();
     bool poradeno = false;
     for (int i = 0; i < pocet_delniku; i++)
         if (!spust_delnika(i, poradeno)) {

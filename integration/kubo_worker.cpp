@@ -100,6 +100,9 @@ static bool prijmi_hlavniho()
 int main()
 {
     hlidej_standardni_proudy();
+    // Where the master emptied the log; on a host without that folder, where the daemon
+    // started this task.
+    prejdi_do_slozky_logu();
     if (!prihlas_delnika())
         return 1;
     log(naformatuj("Delnik %d: Vytvoren\n", mytid));

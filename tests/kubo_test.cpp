@@ -279,6 +279,24 @@ TEST(KuboWorker, LogZmenenyNaFifoNezastaviVypocet)
     EXPECT_EQ(hlaseni, delnici) << dir.read("ulohy.txt");
 }
 
+// The daemon starts its tasks in the folder pvm-run.sh was started in; kubo-main runs in
+// another. The workers log where kubo-main emptied the log, not in the daemon's folder.
+TEST(KuboWorker, LogujeVeSlozceHlavnihoNeDemona)
+{
+    TempDir demona, hlavniho;
+    demona.write("delnik.out", "zaznam demona\n");
+    hlavniho.write("delnik.out", "zaznam z minuleho behu\n");
+    RunResult r = run_program({script_path("pvm-run.sh"), "-e", program_path(""), "/bin/sh", "-c",
+                               "cd \"$0\" && exec \"$@\"", hlavniho.path(),
+                               program_path("kubo-main"), "2", "1", "0.5", "0.05", "1", "2", "50"},
+                              "", demona.path(), 60);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(demona.read("delnik.out"), "zaznam demona\n");
+    std::string log = hlavniho.read("delnik.out");
+    EXPECT_EQ(log.find("minuleho"), std::string::npos) << log;
+    EXPECT_EQ(matching(log, "Delnik (\\d+): Koncim s behem").size(), 2u) << log;
+}
+
 TEST(KuboWorker, SpustenyMimoHlavniProgramKonci)
 {
     TempDir dir;
