@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-"$root/scripts/install-deps.sh" build
+"$root/scripts/install-deps.sh" build package
 "$root/scripts/build.sh" --programs > /dev/null
 cd "$root/build"
 cpack -G DEB > /dev/null

@@ -58,7 +58,7 @@ subnet=10.$(( ($$ >> 8) & 255 )).$(( $$ & 255 ))
 hosts=()
 for i in $(seq "$count"); do hosts+=("h$i"); done
 
-run=$(mktemp -d /tmp/pvm-hosts.XXXXXX)
+run=""
 made=()
 
 # Every process inside these namespaces is ours: the daemons, their tasks and the command.
@@ -87,11 +87,21 @@ cleanup() {
     ip netns delete "$ns" 2> /dev/null || true
     rm -rf "/etc/netns/$ns"
   done
-  rm -rf "$run"
+  [ -z "$run" ] || rm -rf "$run"
 }
 trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM HUP
+# A signal that comes while the run's folder is being made is acted on once the folder has a
+# name to remove.
+signal_status=""
+on_signal() {
+  signal_status=$1
+  [ -z "$run" ] || exit "$signal_status"
+}
+trap 'on_signal 130' INT
+trap 'on_signal 143' TERM HUP
+made_run=$(mktemp -d "${TMPDIR:-/tmp}/pvm-hosts.XXXXXX")
+run=$made_run
+[ -z "$signal_status" ] || exit "$signal_status"
 
 make_namespace() {
   local ns=$1 err

@@ -3,17 +3,20 @@
 #
 # usage: scripts/pvm-run.sh [-e PROGRAM_FOLDER[:FOLDER...]] [-o FILE] [--] COMMAND [ARGS...]
 #
-# A daemon of its own is started with a fresh PVM_TMP folder, so it never meets another
-# daemon on the machine. Spawned tasks are looked up in PROGRAM_FOLDER (by default the build's
-# program folder, or where the task programs were installed) and start in the folder the
-# command is run from, so they share its files. With -o, every line the spawned tasks write
-# (their standard output and error) goes into FILE as it comes, whole and with the task's
-# identifier in front ("[t40002] ..."); `tail -f FILE` follows them, and FILE - puts them on
-# standard error. The command's own
-# standard input, output and error are its own. The daemon is halted and its folder removed
-# when the command ends, fails or is interrupted (INT, TERM and HUP are handed on to the
-# command first); the command's exit status is passed through, and after a signal it is
-# 128 + the signal's number.
+# A daemon of its own is started with a fresh PVM_TMP folder (under TMPDIR, /tmp by default),
+# so it never meets another daemon on the machine. Spawned tasks are looked up in
+# PROGRAM_FOLDER (by default the build's program folder, or where the task programs were
+# installed) and start in the folder the command is run from, so they share its files. With
+# -o, every line the spawned tasks write (their standard output and error) goes into FILE as
+# it comes, whole and with the task's identifier in front ("[t40002] ..."); `tail -f FILE`
+# follows them; FILE - (or /dev/stderr) puts them on this script's standard error, /dev/stdout
+# and /dev/fd/N on its standard output or descriptor N. The command's own standard input,
+# output and error are its own. The daemon runs in a session of its own, so a terminal's
+# Ctrl-C reaches the command only. When the command ends, the tasks get 3 s to end by
+# themselves; then they are killed, the daemon is halted and its folder removed. INT, TERM
+# and HUP are handed on to the command; the command's exit status is passed through, and
+# after a signal it is 128 + the signal's number. Lines of the tasks that could not be
+# written to FILE make a successful run end with status 1.
 set -euo pipefail
 
 usage() {
@@ -21,7 +24,8 @@ usage() {
   exit 2
 }
 
-here=$(cd "$(dirname "$0")" && pwd)
+# Through a symlink (~/bin/pvm-run -> /usr/bin/pvm-run), the helpers lie beside the real file.
+here=$(cd "$(dirname "$(readlink -f "$0")")" && pwd)
 # An installed copy has these two set to the installed folders of its helpers and tasks.
 helpers=$here
 installed_programs=""
@@ -45,7 +49,7 @@ if [ -n "$output" ]; then
   fi
 fi
 
-vmdir=$(mktemp -d /tmp/pvm-run.XXXXXX)
+vmdir=""
 daemon=""
 tasker_pid=""
 command_pid=""
@@ -60,24 +64,53 @@ stop() {
   kill -9 "$1" 2>/dev/null || true
 }
 
-# The tasks of a run that ended by itself get a moment to write their last lines before the
-# daemon goes; after a signal, the daemon goes first and takes its tasks with it.
+# Sets tasks to the process ids of the tasks the daemon started itself, which are its
+# children (with -o, the tasker's). Read without a subshell: this is polled.
+read_daemon_tasks() {
+  tasks=""
+  [ -z "$daemon" ] || read -r tasks < "/proc/$daemon/task/$daemon/children" 2>/dev/null || true
+}
+
+# Waits up to 3 s for the daemon's tasks to end by themselves.
+let_tasks_end() {
+  for _ in $(seq 60); do
+    read_daemon_tasks
+    [ -n "$tasks" ] || return 0
+    sleep 0.05
+  done
+}
+
+# The tasks of a run that ended by itself get a moment to end and write their last lines
+# before the daemon goes; after a signal, the daemon goes first and takes its tasks with it.
+# A task that ignores the daemon's TERM is killed: nothing of the run may outlive it.
 cleanup() {
+  local status=$? tasks tasker_status=0
   trap '' INT TERM HUP
-  if [ -z "$signal_status" ]; then stop "$tasker_pid"; fi
+  if [ -z "$signal_status" ] && [ -n "$daemon" ]; then
+    let_tasks_end
+    stop "$tasker_pid"
+  fi
+  read_daemon_tasks
   stop "$daemon"
+  # shellcheck disable=SC2086 # a list of process ids
+  [ -z "$tasks" ] || kill -9 $tasks 2>/dev/null || true
   stop "$tasker_pid"
-  [ -z "$tasker_pid" ] || wait "$tasker_pid" 2>/dev/null || true
-  rm -rf "$vmdir"
+  [ -z "$tasker_pid" ] || wait "$tasker_pid" 2>/dev/null || tasker_status=$?
+  [ -z "$vmdir" ] || rm -rf "$vmdir"
+  if [ "$tasker_status" -ne 0 ] && [ "$status" -eq 0 ]; then
+    echo "pvm-run: lines of the tasks could not all be written to $output" >&2
+    exit 1
+  fi
 }
 trap cleanup EXIT
 
-# A signal for this script goes to the command, whose end is awaited below.
+# A signal for this script goes to the command, whose end is awaited below. One that comes
+# while the run's folder is being made is acted on once the folder has a name to remove.
 hand_on() {
   signal_status=$2
   if [ -n "$command_pid" ]; then
     kill -s "$1" "$command_pid" 2>/dev/null || true
-  else
+  elif [ -n "$vmdir" ]; then
     exit "$signal_status"
   fi
 }
@@ -85,15 +118,46 @@ trap 'hand_on INT 130' INT
 trap 'hand_on TERM 143' TERM
 trap 'hand_on HUP 129' HUP
 
+# open_output FILE: descriptor 9 for the tasks' lines. The script's own streams are shared,
+# not opened anew: opening /dev/stdout again would truncate a file it is redirected to and
+# write over the command's lines, or reach a file of the tasker's instead.
+open_output() {
+  local fd
+  case "$1" in
+    -|/dev/stderr) fd=2 ;;
+    /dev/stdout) fd=1 ;;
+    /dev/fd/[0-9]*|/proc/self/fd/[0-9]*) fd=${1##*/} ;;
+    *)
+      { : > "$1" && exec 9>> "$1"; } 2>/dev/null && return 0
+      echo "pvm-run: cannot write the tasks' lines to $1" >&2
+      exit 1 ;;
+  esac
+  [[ $fd =~ ^[0-9]+$ ]] && [ "$fd" -ne 9 ] && (exec 9>&"$fd") 2>/dev/null || {
+    echo "pvm-run: $1 is not an open stream of pvm-run" >&2
+    exit 1
+  }
+  exec 9>&"$fd"
+}
+
+[ -z "$tasker" ] || open_output "$output"
+made=$(mktemp -d "${TMPDIR:-/tmp}/pvm-run.XXXXXX") || {
+  echo "pvm-run: cannot make a folder for the virtual machine in ${TMPDIR:-/tmp}" >&2
+  exit 1
+}
+vmdir=$made
+[ -z "$signal_status" ] || exit "$signal_status"
+
 export PVM_TMP=$vmdir
 if [ "$(id -u)" -eq 0 ]; then
   export PVM_ALLOW_ROOT=1
 fi
 echo "* ep=$programs wd=$workdir" > "$vmdir/hostfile"
+# In a session of its own, the daemon and its tasks get none of a terminal's signals: a Ctrl-C
+# meant for the command would otherwise end the daemon before the command could react.
 (
   few_descriptors
-  exec pvmd "$vmdir/hostfile"
-) > "$vmdir/pvmd.out" 2>&1 < /dev/null &
+  exec setsid pvmd "$vmdir/hostfile"
+) > "$vmdir/pvmd.out" 2>&1 < /dev/null 9>&- &
 daemon=$!
 
 # answered FILE PID NAME: waits up to 10 s for FILE to be written by the process PID, which is
@@ -118,10 +182,11 @@ answered "$vmdir/pvmd.$(id -u)" "$daemon" "the PVM daemon"
 if [ -n "$tasker" ]; then
   (
     few_descriptors
-    exec "$tasker" "$output"
-  ) > "$vmdir/tasker.out" < /dev/null &
+    exec setsid "$tasker"
+  ) 3>&9 > "$vmdir/tasker.out" < /dev/null 9>&- &
   tasker_pid=$!
   answered "$vmdir/tasker.out" "$tasker_pid" pvm-run-tasker
+  exec 9>&-
 fi
 
 # In the background, so that a signal for this script is handled at once rather than when the
@@ -129,7 +194,7 @@ fi
 # as bash arranges for it; here it gets this script's input and the usual signal handling.
 (
   trap - INT QUIT
-  exec "$@"
+  exec -- "$@"
 ) <&0 &
 command_pid=$!
 status=0

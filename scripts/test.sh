@@ -8,7 +8,7 @@ case "${1:-}" in
   *) echo "usage: scripts/test.sh [--sanitize]" >&2; exit 2 ;;
 esac
 
-"$root/scripts/install-deps.sh" build test
+"$root/scripts/install-deps.sh" build test package
 "$root/scripts/build.sh" "$@"
 build_dir=$root/build
 [ "${1:-}" = --sanitize ] && build_dir=$root/build-sanitize

@@ -1,13 +1,14 @@
 // pvm-run-tasker: starts the tasks of a private PVM virtual machine in place of its daemon and
 // keeps every line they write, whole and tagged with the task's identifier, in one file.
 //
-// usage: pvm-run-tasker FILE   (FILE "-" is standard error)
+// usage: pvm-run-tasker 3>FILE   (the lines go to descriptor 3, which pvm-run opens)
 //
 // A daemon reads its tasks' output in pieces of at most 3999 bytes and logs each piece as a
 // line of its own, so its log cannot give a task's lines back whole. PVM lets one task of a
 // host start the others in the daemon's place (pvm_reg_tasker): this one starts each with its
 // standard output and error on a pipe of its own, and writes the lines to FILE as they come.
-// It prints "ready" once registered. On SIGTERM it waits a few seconds for its tasks to end by
+// A line longer than the bound of radky.h is written in pieces as it comes. It prints
+// "ready" once registered, and ends with status 1 when lines could not be written. On SIGTERM it waits a few seconds for its tasks to end by
 // themselves; it ends when they have, or when the daemon is gone.
 #include <fcntl.h>
 #include <poll.h>
@@ -37,7 +38,8 @@ struct Uloha {
 };
 
 static std::vector<Uloha> ulohy;
-static int soubor = -1;
+// Where the lines go: opened by pvm-run, which alone knows what its FILE names.
+static const int SOUBOR = 3;
 static bool chyba_zapisu = false;
 static bool demon_bezi = true;
 // The daemon's own identifier, as it signs its start requests.
@@ -66,7 +68,7 @@ static void zapis(const std::string &radky)
 {
     size_t hotovo = 0;
     while (hotovo < radky.size() && !chyba_zapisu) {
-        ssize_t n = write(soubor, radky.data() + hotovo, radky.size() - hotovo);
+        ssize_t n = write(SOUBOR, radky.data() + hotovo, radky.size() - hotovo);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -286,20 +288,11 @@ static void zabij_zbyvajici()
             kill(u.pid, SIGKILL);
 }
 
-int main(int argc, char **argv)
+int main(int argc, char **)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: pvm-run-tasker FILE|-\n");
+    if (argc != 1 || fcntl(SOUBOR, F_SETFD, FD_CLOEXEC) != 0) {
+        fprintf(stderr, "usage: pvm-run-tasker 3>FILE\n");
         return 2;
-    }
-    // "-" is standard error, left as it is: it may be a terminal or a file others write too.
-    if (strcmp(argv[1], "-") == 0)
-        soubor = 2;
-    else
-        soubor = open(argv[1], O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0666);
-    if (soubor < 0) {
-        fprintf(stderr, "pvm-run-tasker: %s: %s\n", argv[1], strerror(errno));
-        return 1;
     }
     if (pipe2(budik, O_CLOEXEC | O_NONBLOCK) != 0 || !prihlas_se())
         return 1;
@@ -335,5 +328,5 @@ int main(int argc, char **argv)
             zavri_rouru(u);
     if (demon_bezi)
         pvm_exit();
-    return 0;
+    return chyba_zapisu ? 1 : 0;
 }

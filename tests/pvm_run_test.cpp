@@ -1,7 +1,10 @@
 // scripts/pvm-run.sh as a user meets it: the tasks' lines kept with -o, signals, the daemon's
 // descriptor limit.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,6 +82,69 @@ TEST(PvmRunVystupUloh, PomlckaZnamenaStandardniChybovyVystup)
     EXPECT_FALSE(dir.exists("-"));
 }
 
+// The script's own streams are shared, not opened anew; a FILE that takes no lines fails the run.
+TEST(PvmRunVystupUloh, VlastniProudySdiliANezapsaneRadkySelzou)
+{
+    TempDir dir;
+    auto beh = [&](const std::string &soubor) {
+        return run_program({script_path("pvm-run.sh"), "-e", program_path(""), "-o", soubor,
+                            program_path("kubo-main"), "2", "0.1", "0.1", "0.01", "1", "2",
+                            "50"},
+                           "", dir.path());
+    };
+    const std::string radek_ulohy = "\\[t[0-9a-f]+\\] Delnik \\d+: (Pocitam dilci hmotnost .*)";
+    for (const char *soubor : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
+        RunResult r = beh(soubor);
+        ASSERT_EQ(r.status, 0) << soubor << r.err;
+        EXPECT_EQ(matching(r.out, radek_ulohy).size(),
+                  ocekavany_postup(kvadr(2, 0.1, 0.1), 0.01, 1, 50).size()) << soubor;
+        EXPECT_NE(r.out.find("Hmotnost kvadru"), std::string::npos) << soubor;
+    }
+    RunResult r = beh("/dev/stderr");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_FALSE(matching(r.err, radek_ulohy).empty()) << r.err;
+    for (const char *soubor : {"/dev/full", "/proc/version"}) {
+        r = beh(soubor);
+        EXPECT_EQ(r.status, 1) << soubor;
+        EXPECT_NE(r.err.find("could not all be written to " + std::string(soubor)),
+                  std::string::npos) << r.err;
+    }
+    for (const char *soubor : {"/dev/fd/7", "neni/slozka.txt"}) {
+        r = beh(soubor);
+        EXPECT_EQ(r.status, 1) << soubor;
+        EXPECT_EQ(r.out.find("Hlavni"), std::string::npos) << "the command ran: " << soubor;
+    }
+}
+
+// A task writing far more than the bound without a line end: every piece is tagged, the first
+// as a line and the rest as its continuation, and nothing is lost.
+TEST(PvmRunVystupUloh, DlouhyRadekPoKusech)
+{
+    TempDir dir;
+    const long bajtu = 5 * 65536 + 123;
+    std::string ulohy = std::string(KVS_PVM_RUN_TEST_BIN_DIR);
+    RunResult r = run_program({script_path("pvm-run.sh"), "-e", ulohy + ":" + program_path(""),
+                               "-o", "ulohy.txt", ulohy + "/pvm_run_uloha", "radek",
+                               std::to_string(bajtu)},
+                              "", dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> radky = lines_of(dir.read("ulohy.txt"));
+    ASSERT_EQ(radky.size(), 6u);
+    // Lines this long are beyond std::regex, which recurses per character.
+    long celkem = 0;
+    const std::string uloha = radky[0].substr(0, radky[0].find(']'));
+    for (size_t i = 0; i < radky.size(); i++) {
+        size_t tag = radky[i].find("] ");
+        ASSERT_NE(tag, std::string::npos) << i;
+        EXPECT_EQ(radky[i].substr(0, tag + 2), uloha + (i == 0 ? "] " : "+] ")) << i;
+        std::string kus = radky[i].substr(tag + 2);
+        EXPECT_EQ(kus.size(), i < 5 ? 65536u : 123u) << i;
+        EXPECT_EQ(kus.find_first_not_of('r'), std::string::npos) << i;
+        celkem += (long)kus.size();
+    }
+    EXPECT_EQ(celkem, bajtu);
+}
+
 TEST(PvmRunVystupUloh, BezTaskeruToRekneARunNespusti)
 {
     TempDir dir;
@@ -128,13 +194,20 @@ bool soubor_obsahuje(const std::string &soubor, const std::string &text)
     return s.str().find(text) != std::string::npos;
 }
 
-class PvmRunSignal : public ::testing::TestWithParam<int> {};
+// How a signal reaches the run: to pvm-run.sh alone, or to its whole process group, as a
+// terminal's Ctrl-C does (the daemon in a session of its own must not get it).
+struct ZpusobSignalu {
+    int signal_cislo;
+    bool cele_skupine;
+};
+
+class PvmRunSignal : public ::testing::TestWithParam<ZpusobSignalu> {};
 
 // The run would take hours; the signal must end it, its virtual machine and its tasks,
 // rather than wait for the command.
 TEST_P(PvmRunSignal, UkonciPrikazDemonaIUlohy)
 {
-    const int signal_cislo = GetParam();
+    const int signal_cislo = GetParam().signal_cislo;
     TempDir dir;
     std::string vm = dir.file("vm.txt"), vystup = dir.file("vystup.txt");
     std::string prikaz = "echo $PVM_TMP > " + vm + "; exec " + program_path("kubo-main") +
@@ -161,9 +234,12 @@ TEST_P(PvmRunSignal, UkonciPrikazDemonaIUlohy)
     std::getline(f, slozka_vm);
     ASSERT_TRUE(fs::exists(slozka_vm)) << slozka_vm;
 
-    kill(pid, signal_cislo);
+    kill(GetParam().cele_skupine ? -pid : pid, signal_cislo);
     EXPECT_EQ(cekej_na_konec(pid, 60), 128 + signal_cislo);
     EXPECT_FALSE(fs::exists(slozka_vm));
+    // The master saw the signal while its daemon still served it.
+    EXPECT_TRUE(soubor_obsahuje(vystup, "Prerusen signalem " + std::to_string(signal_cislo)));
+    EXPECT_FALSE(soubor_obsahuje(vystup, "Spojeni s PVM ztraceno"));
     // kubo-main and its workers go with the daemon; a dead one may stay a moment as a zombie,
     // which has no working folder any more.
     std::vector<pid_t> zbyle = procesy_ve_slozce(dir.path());
@@ -174,11 +250,127 @@ TEST_P(PvmRunSignal, UkonciPrikazDemonaIUlohy)
     EXPECT_TRUE(zbyle.empty()) << zbyle.size() << " processes of the run are left";
 }
 
-INSTANTIATE_TEST_SUITE_P(IntATerm, PvmRunSignal, ::testing::Values(SIGINT, SIGTERM),
-                         [](const ::testing::TestParamInfo<int> &info) {
-                             return info.param == SIGINT ? std::string("Int")
-                                                         : std::string("Term");
+INSTANTIATE_TEST_SUITE_P(IntTermCtrlC, PvmRunSignal,
+                         ::testing::Values(ZpusobSignalu{SIGINT, false},
+                                           ZpusobSignalu{SIGTERM, false},
+                                           ZpusobSignalu{SIGINT, true}),
+                         [](const ::testing::TestParamInfo<ZpusobSignalu> &info) {
+                             if (info.param.cele_skupine)
+                                 return std::string("CtrlC");
+                             return std::string(info.param.signal_cislo == SIGINT ? "Int"
+                                                                                  : "Term");
                          });
+
+class PvmRunNeposlusneUlohy : public ::testing::TestWithParam<bool> {};
+
+// Tasks that ignore TERM get their 3 s after the command ends, and are then killed, with the
+// tasker (-o) or without it.
+TEST_P(PvmRunNeposlusneUlohy, Nepreziji)
+{
+    TempDir dir;
+    const std::string ulohy = std::string(KVS_PVM_RUN_TEST_BIN_DIR);
+    std::vector<std::string> argv = {script_path("pvm-run.sh"), "-e",
+                                     ulohy + ":" + program_path("")};
+    if (GetParam())
+        argv.insert(argv.end(), {"-o", "ulohy.txt"});
+    argv.insert(argv.end(), {ulohy + "/pvm_run_uloha", "neposlusne", "3"});
+    RunResult r = run_program(argv, "", dir.path(), 60);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<pid_t> pidy;
+    for (const fs::directory_entry &e : fs::directory_iterator(dir.path()))
+        if (e.path().filename().string().rfind("neposlusna.", 0) == 0)
+            pidy.push_back(std::stoi(e.path().extension().string().substr(1)));
+    ASSERT_EQ(pidy.size(), 3u);
+    // Killed is dead or a zombie that its new parent has not yet reaped.
+    auto zije = [](pid_t pid) {
+        std::ifstream stav("/proc/" + std::to_string(pid) + "/stat");
+        std::string cislo, jmeno, pismeno;
+        return stav >> cislo >> jmeno >> pismeno && pismeno != "Z";
+    };
+    for (int i = 0; i < 40 && std::any_of(pidy.begin(), pidy.end(), zije); i++)
+        usleep(50 * 1000);
+    for (pid_t pid : pidy)
+        EXPECT_FALSE(zije(pid)) << "task " << pid << " outlived the run";
+}
+
+INSTANTIATE_TEST_SUITE_P(BezAsTaskerem, PvmRunNeposlusneUlohy, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool> &info) {
+                             return std::string(info.param ? "STaskerem" : "BezTaskeru");
+                         });
+
+// A signal the moment the run's folder is made, and at times all over the script's start,
+// leaves nothing in TMPDIR, which is where the folder goes.
+TEST(PvmRunZacatek, CasnySignalNenechaSlozku)
+{
+    TempDir dir;
+    std::string tmp = dir.file("tmp"), skript = script_path("pvm-run.sh");
+    fs::create_directory(tmp);
+    std::string promenna = "TMPDIR=" + tmp;
+    int hlidka = inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(hlidka, 0);
+    ASSERT_GE(inotify_add_watch(hlidka, tmp.c_str(), IN_CREATE), 0);
+    for (int pokus = 0; pokus < 30; pokus++) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            putenv(promenna.data());
+            signal(SIGTERM, SIG_DFL);
+            int nic = open("/dev/null", O_WRONLY);
+            dup2(nic, 1);
+            dup2(nic, 2);
+            execl(skript.c_str(), skript.c_str(), "/bin/sleep", "5", (char *)nullptr);
+            _exit(127);
+        }
+        if (pokus % 2 == 0) {
+            pollfd cekani = {hlidka, POLLIN, 0};
+            ASSERT_EQ(poll(&cekani, 1, 10000), 1);
+        } else {
+            usleep(pokus * 5000);
+        }
+        kill(pid, SIGTERM);
+        ASSERT_NE(cekej_na_konec(pid, 30), -1);
+        char udalosti[4096];
+        while (poll(std::vector<pollfd>{{hlidka, POLLIN, 0}}.data(), 1, 0) == 1 &&
+               read(hlidka, udalosti, sizeof udalosti) > 0) {
+        }
+    }
+    close(hlidka);
+    EXPECT_TRUE(fs::is_empty(tmp)) << fs::directory_iterator(tmp)->path();
+}
+
+// A command whose name looks like an option, the script called through a symlink, and a
+// TMPDIR elsewhere when /tmp cannot be written.
+TEST(PvmRunZacatek, PrikazJakoVolbaOdkazATmpdir)
+{
+    TempDir dir;
+    dir.write("-o", "#!/bin/sh\necho prikaz -o\n");
+    fs::permissions(dir.file("-o"), fs::perms::owner_all);
+    RunResult r = run_program({script_path("pvm-run.sh"), "-e", program_path(""), "--", "-o"},
+                              "", dir.path(), 30,
+                              {"PATH=" + dir.path() + ":" + getenv("PATH")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "prikaz -o\n");
+
+    fs::create_symlink(script_path("pvm-run.sh"), dir.file("pvm-run"));
+    r = run_program({dir.file("pvm-run"), "-e", program_path(""), "/bin/echo", "odkaz"}, "",
+                    dir.path(), 30);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "odkaz\n");
+
+    char vedle[] = "/var/tmp/kvs-tmpdir-XXXXXX";
+    ASSERT_NE(mkdtemp(vedle), nullptr);
+    r = run_program({"/usr/bin/unshare", "-m", "/bin/sh", "-c",
+                     "mount --bind /tmp /tmp && mount -o remount,bind,ro /tmp || exit 77; "
+                     "exec \"$@\"",
+                     "sh", script_path("pvm-run.sh"), "-e", program_path(""), "/bin/echo", "ro"},
+                    "", "/", 30, {std::string("TMPDIR=") + vedle});
+    bool prazdna = fs::is_empty(vedle);
+    fs::remove_all(vedle);
+    if (r.status == 77 || r.err.find("unshare") != std::string::npos)
+        GTEST_SKIP() << "no mount namespace here: " << r.err;
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "ro\n");
+    EXPECT_TRUE(prazdna);
+}
 
 // The soft limit of open descriptors in the daemon's process, as /proc tells it.
 const char *const LIMIT_DEMONA =
