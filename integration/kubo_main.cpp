@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "kubo_prideleni.h"
 #include "kubo_ro.h"
 #include "kubo_zpravy.h"
+#include "pvm_napoveda.h"
 #include "standardni_proudy.h"
 
 static Kvadr kvadr;
@@ -27,6 +27,9 @@ static int delnici[MAX_DELNIKU];
 
 // Who holds which slab; it also keeps zadana_prace and pracujicich_workeru.
 static Prideleni prideleni;
+
+// The worker program, by the name the daemon looks for in its program path.
+static const char *const PROGRAM_DELNIKA = "kubo-worker.exe";
 
 // Failed starts of one worker slot before the run is given up.
 static const int POKUSU_NA_DELNIKA = 5;
@@ -93,42 +96,12 @@ static void vypis_zpravu()
     printf("%s", CARA_DLOUHA);
 }
 
-// PVM's name of the master's own host's architecture ("LINUX64"), where the daemon looks
-// for programs built for it.
-static std::string architektura()
-{
-    int hostitelu, architektur;
-    pvmhostinfo *hostitele;
-    if (pvm_config(&hostitelu, &architektur, &hostitele) < 0)
-        return "$PVM_ARCH";
-    int muj = pvm_tidtohost(mytid);
-    for (int i = 0; i < hostitelu; i++)
-        if (hostitele[i].hi_tid == muj)
-            return hostitele[i].hi_arch;
-    return "$PVM_ARCH";
-}
-
-static const char *promenna_nebo(const char *jmeno, const char *jinak)
-{
-    const char *hodnota = getenv(jmeno);
-    return hodnota != nullptr && *hodnota != '\0' ? hodnota : jinak;
-}
-
-// Why a worker could not be found and what to do. PVM does not tell a task the daemon's
-// program path (the hostfile's ep=), so the places a default daemon looks are named.
+// Why a worker could not be found and what to do, each line with the master's prefix.
 static void poradit_pri_nenalezenem_delnikovi()
 {
-    std::string arch = architektura();
-    const char *koren = promenna_nebo("PVM_ROOT", "/usr/lib/pvm3");
-    fprintf(stderr, "Hlavni %d: Demon PVM nenasel program kubo-worker.exe.\n", mytid);
-    fprintf(stderr,
-            "Hlavni %d: PVM nehlasi, kde demon hledal: bez ep= v souboru hostitelu hleda v "
-            "%s/pvm3/bin/%s a v %s/bin/%s.\n",
-            mytid, promenna_nebo("HOME", "$HOME"), arch.c_str(), koren, arch.c_str());
-    fprintf(stderr,
-            "Hlavni %d: Uvedte slozku s kubo-worker.exe jako ep=SLOZKA v souboru hostitelu "
-            "demona, nebo program nainstalujte do slozky uloh balicku /usr/lib/pvm3/bin/%s.\n",
-            mytid, arch.c_str());
+    for (const std::string &radek :
+         napoveda_nenalezeneho_programu(PROGRAM_DELNIKA, architektura_hostitele(mytid)))
+        fprintf(stderr, "Hlavni %d: %s\n", mytid, radek.c_str());
 }
 
 // Starts one worker into slot i, retrying a failed start a few times. The advice on a
@@ -138,7 +111,7 @@ static bool spust_delnika(int i, bool &poradeno)
     for (int pokus = 0; pokus < POKUSU_NA_DELNIKA; pokus++) {
         if (prerusen)
             return false;
-        int spusteno = pvm_spawn((char *)"kubo-worker.exe", nullptr, PvmTaskDefault, (char *)"",
+        int spusteno = pvm_spawn(const_cast<char *>(PROGRAM_DELNIKA), nullptr, PvmTaskDefault, (char *)"",
                                  1, &delnici[i]);
         if (spusteno == 1) {
             printf("Hlavni %d: Vytvoren delnik %d.\n", mytid, delnici[i]);
