@@ -6,14 +6,15 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "kubo_log.h"
 #include "kubo_prace.h"
 #include "kubo_prideleni.h"
 #include "kubo_ro.h"
 #include "kubo_zpravy.h"
+#include "pvm_napoveda.h"
 #include "standardni_proudy.h"
 
 static Kvadr kvadr;
@@ -23,10 +24,12 @@ static int velikost_prace;
 
 static int pocet_delniku;
 static int delnici[MAX_DELNIKU];
-static double hmotnost;
 
 // Who holds which slab; it also keeps zadana_prace and pracujicich_workeru.
 static Prideleni prideleni;
+
+// The worker program, by the name the daemon looks for in its program path.
+static const char *const PROGRAM_DELNIKA = "kubo-worker.exe";
 
 // Failed starts of one worker slot before the run is given up.
 static const int POKUSU_NA_DELNIKA = 5;
@@ -43,9 +46,9 @@ static const char *const CARA_KRATKA = "----------------------------------------
 
 static bool log_start()
 {
-    FILE *f = fopen("delnik.out", "w");
-    if (f == nullptr || fclose(f) != 0) {
-        fprintf(stderr, "Soubor 'delnik.out' pro zaznamy delniku nelze vytvorit.\n");
+    std::string chyba;
+    if (!vyprazdni_log(LOG_DELNIKU, &chyba)) {
+        fprintf(stderr, "%s\n", chyba.c_str());
         return false;
     }
     return true;
@@ -93,13 +96,22 @@ static void vypis_zpravu()
     printf("%s", CARA_DLOUHA);
 }
 
-// Starts one worker into slot i, retrying a failed start a few times.
-static bool spust_delnika(int i)
+// Why a worker could not be found and what to do, each line with the master's prefix.
+static void poradit_pri_nenalezenem_delnikovi()
+{
+    for (const std::string &radek :
+         napoveda_nenalezeneho_programu(PROGRAM_DELNIKA, architektura_hostitele(mytid)))
+        fprintf(stderr, "Hlavni %d: %s\n", mytid, radek.c_str());
+}
+
+// Starts one worker into slot i, retrying a failed start a few times. The advice on a
+// program not found is given once a run, in poradeno.
+static bool spust_delnika(int i, bool &poradeno)
 {
     for (int pokus = 0; pokus < POKUSU_NA_DELNIKA; pokus++) {
         if (prerusen)
             return false;
-        int spusteno = pvm_spawn((char *)"kubo-worker.exe", nullptr, PvmTaskDefault, (char *)"",
+        int spusteno = pvm_spawn(const_cast<char *>(PROGRAM_DELNIKA), nullptr, PvmTaskDefault, (char *)"",
                                  1, &delnici[i]);
         if (spusteno == 1) {
             printf("Hlavni %d: Vytvoren delnik %d.\n", mytid, delnici[i]);
@@ -109,8 +121,12 @@ static bool spust_delnika(int i)
             prideleni.delnici.push_back(delnik);
             return true;
         }
-        printf("Hlavni %d: Chyba pri vytvareni delnika. Cislo chyby %d\n", mytid,
-               spusteno < 0 ? spusteno : delnici[i]);
+        int kod = spusteno < 0 ? spusteno : delnici[i];
+        printf("Hlavni %d: Chyba pri vytvareni delnika. Cislo chyby %d\n", mytid, kod);
+        if (kod == PvmNoFile && !poradeno) {
+            poradit_pri_nenalezenem_delnikovi();
+            poradeno = true;
+        }
     }
     printf("Hlavni %d: Delnika se nepodarilo vytvorit ani na %d pokusu, koncim.\n", mytid,
            POKUSU_NA_DELNIKA);
@@ -120,8 +136,12 @@ static bool spust_delnika(int i)
 // Workers already started are killed when a later one cannot be.
 static bool spust_delniky()
 {
+    // Workers of a daemon started elsewhere (its own folder, a hostfile's wd=) would log into
+    // a delnik.out that no run ever empties; without the folder they still run.
+    predej_slozku_logu();
+    bool poradeno = false;
     for (int i = 0; i < pocet_delniku; i++)
-        if (!spust_delnika(i)) {
+        if (!spust_delnika(i, poradeno)) {
             for (int j = 0; j < i; j++)
                 pvm_kill(delnici[j]);
             return false;
@@ -251,12 +271,10 @@ static void zpracuj_vysledek()
     int i = najdi_delnika(prideleni, tid);
     if (i < 0)
         return;
-    if (!prijmi_vysledek(prideleni, i)) {
+    if (!prijmi_vysledek(prideleni, i, dilci))
         printf("Hlavni %d: Vysledek delnika %d uz byl zapocten, nepricitam ho\n", mytid, tid);
-    } else {
+    else
         printf("Hlavni %d: Parcialni hmotnost z delnika %d: %6.10f\n", mytid, tid, dilci);
-        hmotnost += dilci;
-    }
     if (prideleni.delnici[i].stav != ZTRACEN)
         pridel_praci(tid);
 }
@@ -358,7 +376,7 @@ static int spocitej()
         return 1;
     printf("Hlavni %d: Koncim s behem\n", mytid);
     printf("%s", CARA_KRATKA);
-    printf("Hmotnost kvadru: %6.10f\n", hmotnost);
+    printf("Hmotnost kvadru: %6.10f\n", celkova_hmotnost(prideleni));
     printf("%s", CARA_KRATKA);
     return 0;
 }

@@ -50,6 +50,10 @@ static bool krok_posune_hranu(double hrana, double d)
 
 static bool over_krok(const ParametryBehu &p, std::string &chyba)
 {
+    if (!std::isfinite(p.d)) {
+        chyba = naformatuj("Integracni krok %g neni konecne cislo.", p.d);
+        return false;
+    }
     if (!(p.d > 0)) {
         chyba = "Integracni krok musi byt kladne cislo.";
         return false;
@@ -60,6 +64,33 @@ static bool over_krok(const ParametryBehu &p, std::string &chyba)
                            "nikdy neskoncil.", p.d, hrana);
             return false;
         }
+    if (!std::isfinite(p.d * p.d * p.d)) {
+        chyba = naformatuj("Objem bunky %g x %g x %g neni konecne cislo.", p.d, p.d, p.d);
+        return false;
+    }
+    return true;
+}
+
+// Along y and z, cells cover at most edge + d from 0 (an edge not above 0 holds none); along
+// x each slab's own grid may stick out by up to d, and no cell reaches past x + d. No density
+// exceeds its value at that far corner. Twice that bound leaves room for the rounding of the
+// sum, so a run that passes cannot end in an infinite total. Density 0 gives 0 whatever the
+// size.
+static bool over_hmotnost(const ParametryBehu &p, std::string &chyba)
+{
+    const Kvadr &k = p.kvadr;
+    if (!(k.x > 0 && k.y > 0 && k.z > 0))
+        return true;
+    double slabu = (double)plan_jednotek(k, p.velikost_prace).size();
+    double x = k.x + p.d, y = k.y + p.d, z = k.z + p.d;
+    double hustota = p.druh_funkce == 1 ? 1.0 : p.druh_funkce == 2 ? x
+                     : p.druh_funkce == 3 ? (x + y) + z : 0.0;
+    double objem = (k.x + slabu * p.d) * y * z;
+    if (hustota != 0.0 && !std::isfinite(2.0 * hustota * objem)) {
+        chyba = naformatuj("Hmotnost kvadru %g x %g x %g s krokem %g by nebyla konecne cislo.", k.x,
+                           k.y, k.z, p.d);
+        return false;
+    }
     return true;
 }
 
@@ -81,7 +112,7 @@ bool nacti_parametry(const char *const argumenty[7], ParametryBehu &p, std::stri
         chyba = "Velikost prace musi byt cele cislo, nejmene 1 (procento hrany x).";
         return false;
     }
-    return over_hrany(p.kvadr, chyba) && over_krok(p, chyba);
+    return over_hrany(p.kvadr, chyba) && over_krok(p, chyba) && over_hmotnost(p, chyba);
 }
 
 Jednotka dalsi_jednotka(const Kvadr &kvadr, int &zadana_prace, int velikost_prace)

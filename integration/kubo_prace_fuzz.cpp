@@ -1,7 +1,7 @@
 // Fuzz target: kubo-main's seven arguments. Arbitrary strings must end either in a message
 // or in parameters with which the run is finite: workers within the table, a unit size of at
-// least one percent, a step that moves every coordinate, and a plan of at most 100 slabs
-// that reaches the full x edge.
+// least one percent, a finite step that moves every coordinate, a finite cell volume, and a
+// plan of at most 100 slabs that reaches the full x edge.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -27,7 +27,7 @@ static std::vector<std::string> argumenty(const uint8_t *data, size_t size)
 static void over_konecnost(const ParametryBehu &p)
 {
     if (p.pocet_delniku < 1 || p.pocet_delniku > MAX_DELNIKU || p.velikost_prace < 1 ||
-        !(p.d > 0))
+        !(p.d > 0) || !std::isfinite(p.d * p.d * p.d))
         abort();
     for (double hrana : {p.kvadr.x, p.kvadr.y, p.kvadr.z})
         if (hrana > 0 && !(hrana + p.d > hrana))

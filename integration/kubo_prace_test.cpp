@@ -1,9 +1,11 @@
 // Unit tests of the master's argument checks and slab plan.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "kubo_prace.h"
+#include "kubo_ro.h"
 
 namespace {
 
@@ -54,7 +56,15 @@ TEST(Parametry, SpatneHodnotyMajiKazdaSvouZpravu)
         {{{"1", "1", "1", "0.1", "1", "2", "x"}}, "Velikost prace"},
         {{{"1", "1", "1", "0", "1", "2", "5"}}, "Integracni krok musi byt kladne cislo."},
         {{{"1", "1", "1", "-0.1", "1", "2", "5"}}, "Integracni krok"},
-        {{{"1", "1", "1", "nan", "1", "2", "5"}}, "Integracni krok"},
+        {{{"1", "1", "1", "nan", "1", "2", "5"}}, "Integracni krok nan neni konecne cislo."},
+        {{{"1", "1", "1", "inf", "1", "1", "1"}}, "Integracni krok inf neni konecne cislo."},
+        {{{"1", "1", "1", "-inf", "1", "1", "1"}}, "Integracni krok -inf neni konecne cislo."},
+        {{{"1e300", "1e300", "1e300", "1e290", "1", "2", "5"}},
+         "Objem bunky 1e+290 x 1e+290 x 1e+290 neni konecne cislo."},
+        {{{"1", "1", "1", "1e300", "0", "2", "5"}}, "Objem bunky"},
+        {{{"1e103", "1e103", "1e103", "1e102", "2", "2", "5"}},
+         "Hmotnost kvadru 1e+103 x 1e+103 x 1e+103 s krokem 1e+102 by nebyla konecne cislo."},
+        {{{"1e100", "1e100", "1e110", "1e99", "1", "2", "5"}}, "Hmotnost kvadru"},
         {{{"1", "1", "1", "krok", "1", "2", "5"}}, "Integracni krok"},
         {{{"1e20", "1", "1", "0.5", "1", "2", "5"}}, "prilis maly"},
         {{{"1", "1", "inf", "0.5", "1", "2", "5"}}, "Rozmer kvadru inf neni konecne cislo."},
@@ -67,6 +77,44 @@ TEST(Parametry, SpatneHodnotyMajiKazdaSvouZpravu)
         EXPECT_FALSE(nacti(pripad.arg, p, chyba)) << pripad.cast_zpravy;
         EXPECT_NE(chyba.find(pripad.cast_zpravy), std::string::npos) << chyba;
     }
+}
+
+// A run that is accepted has a finite step and cell volume, and where it is small enough to
+// compute here, a finite total.
+void over_konecny_beh(Argumenty argumenty)
+{
+    std::string popis;
+    for (const char *a : argumenty.a)
+        popis += std::string(a) + " ";
+    ParametryBehu p;
+    std::string chyba;
+    if (!nacti(argumenty, p, chyba)) {
+        EXPECT_EQ(chyba.find('\n'), std::string::npos) << chyba;
+        return;
+    }
+    ASSERT_TRUE(std::isfinite(p.d * p.d * p.d)) << popis;
+    if (!(p.kvadr.x / p.d <= 40 && p.kvadr.y / p.d <= 40))
+        return;
+    double hmotnost = 0.0;
+    testing::internal::CaptureStdout();
+    for (const Jednotka &j : plan_jednotek(p.kvadr, p.velikost_prace))
+        hmotnost += vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, p.d, p.druh_funkce);
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(std::isfinite(hmotnost)) << popis;
+}
+
+// Edges and steps from the smallest to the largest doubles, every density, one slab per
+// percent (each slab's cells sticking out past it) and two slabs.
+TEST(Parametry, PrijatyBehMaKonecnyKrokObjemIHmotnost)
+{
+    const char *velikosti[] = {"-1", "0", "1e-300", "1e-5", "0.37", "1", "97.3", "1e100",
+                               "1e102", "1.3e102", "1e103", "1e150", "1e300", "1.7e308"};
+    for (const char *x : velikosti)
+        for (const char *yz : velikosti)
+            for (const char *d : velikosti)
+                for (const char *funkce : {"0", "1", "2", "3"})
+                    for (const char *prace : {"1", "50"})
+                        over_konecny_beh({{x, yz, yz, d, funkce, "2", prace}});
 }
 
 TEST(Parametry, NejvetsiTabulkaDelnikuProjde)

@@ -37,7 +37,7 @@ int vydej_jednotku(Prideleni &p, int i)
     return cislo;
 }
 
-bool prijmi_vysledek(Prideleni &p, int i)
+bool prijmi_vysledek(Prideleni &p, int i, double dilci)
 {
     Delnik &d = p.delnici[i];
     if (d.stav == PRACUJE) {
@@ -47,6 +47,7 @@ bool prijmi_vysledek(Prideleni &p, int i)
     if (d.jednotka < 0 || p.jednotky[d.jednotka].zapocteno)
         return false;
     p.jednotky[d.jednotka].zapocteno = true;
+    p.jednotky[d.jednotka].hmotnost = dilci;
     // A lost worker's result that came after all: its unit need not run again.
     p.vracene.erase(std::remove(p.vracene.begin(), p.vracene.end(), d.jednotka), p.vracene.end());
     return true;
@@ -66,6 +67,15 @@ int ztrat_delnika(Prideleni &p, int i)
         return -1;
     p.vracene.push_back(d.jednotka);
     return d.jednotka;
+}
+
+double celkova_hmotnost(const Prideleni &p)
+{
+    double soucet = 0.0;
+    for (const VydanaJednotka &j : p.jednotky)
+        if (j.zapocteno)
+            soucet += j.hmotnost;
+    return soucet;
 }
 
 bool prace_zbyva(const Prideleni &p)

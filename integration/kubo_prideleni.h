@@ -26,6 +26,7 @@ struct VydanaJednotka {
     Jednotka box;
     int od_procent = 0;  // share of the x edge where it starts
     bool zapocteno = false;
+    double hmotnost = 0.0;  // its partial mass, once counted
 };
 
 struct Prideleni {
@@ -34,7 +35,9 @@ struct Prideleni {
     int zadana_prace = 0;         // percent of the x edge handed out for the first time
     int pracujicich_workeru = 0;  // workers holding a unit
     std::vector<Delnik> delnici;
-    std::vector<VydanaJednotka> jednotky;  // every unit handed out, by number
+    // Every unit handed out, numbered in the order of the x edge; a lost worker's unit keeps
+    // its number when it is handed out again.
+    std::vector<VydanaJednotka> jednotky;
     std::deque<int> vracene;               // units of lost workers, to be handed out again
 };
 
@@ -45,9 +48,15 @@ int najdi_delnika(const Prideleni &p, int tid);
 // unit's number, or -1 when nothing is left to hand out.
 int vydej_jednotku(Prideleni &p, int i);
 
-// Takes the result of worker i for the unit it holds. Returns false when that unit's result
-// was already counted (a lost worker's late result and its rerun can both arrive).
-bool prijmi_vysledek(Prideleni &p, int i);
+// Takes the partial mass dilci of worker i for the unit it holds. Returns false when that
+// unit's result was already counted (a lost worker's late result and its rerun can both
+// arrive).
+bool prijmi_vysledek(Prideleni &p, int i, double dilci);
+
+// The total mass: the counted partial masses added in unit order, from 0.0. Whatever order
+// the results came in and however many workers computed them, the sum is the one a single
+// worker's run adds, bit for bit.
+double celkova_hmotnost(const Prideleni &p);
 
 // Marks worker i lost. Returns the number of the unit it held, now waiting to be handed out
 // again, or -1 when it held none.

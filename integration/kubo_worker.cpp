@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "kubo_log.h"
 #include "kubo_prace.h"
 #include "kubo_ro.h"
 #include "kubo_zpravy.h"
@@ -13,13 +14,13 @@
 static int chief_tid;
 static int ukoncit;
 
-// A log that cannot be written must not stop the computation; it is reported once.
+// A log that cannot be written, or is not a regular file, must not stop the computation; it
+// is reported once.
 static bool log_hlasen;
 
 static void log(const std::string &radek)
 {
-    FILE *f = fopen("delnik.out", "a");
-    if (f == nullptr || fprintf(f, "%s", radek.c_str()) < 0 || fclose(f) != 0) {
+    if (!pripis_do_logu(LOG_DELNIKU, radek)) {
         if (!log_hlasen)
             fprintf(stderr, "Delnik %d: Do souboru 'delnik.out' nelze zapisovat.\n", mytid);
         log_hlasen = true;
@@ -99,6 +100,9 @@ static bool prijmi_hlavniho()
 int main()
 {
     hlidej_standardni_proudy();
+    // Where the master emptied the log; on a host without that folder, where the daemon
+    // started this task.
+    prejdi_do_slozky_logu();
     if (!prihlas_delnika())
         return 1;
     log(naformatuj("Delnik %d: Vytvoren\n", mytid));

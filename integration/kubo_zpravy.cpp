@@ -4,8 +4,12 @@
 #include <pvm3.h>
 #include <sys/time.h>
 
+#include <unistd.h>
+
+#include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "kubo_ro.h"
 
@@ -38,6 +42,21 @@ int prijmi_zpravu(double lhuta_s, int &znacka, int &odesilatel)
         pvm_bufinfo(zprava, &bytes, &znacka, &odesilatel);
     }
     return zprava;
+}
+
+const char *const PROMENNA_SLOZKY_LOGU = "KUBO_SLOZKA_LOGU";
+bool predej_slozku_logu()
+{
+    char slozka[PATH_MAX];
+    if (getcwd(slozka, sizeof slozka) == nullptr || setenv(PROMENNA_SLOZKY_LOGU, slozka, 1) != 0)
+        return false;
+    return pvm_export(const_cast<char *>(PROMENNA_SLOZKY_LOGU)) >= 0;
+}
+
+bool prejdi_do_slozky_logu()
+{
+    const char *slozka = getenv(PROMENNA_SLOZKY_LOGU);
+    return slozka != nullptr && slozka[0] == '/' && chdir(slozka) == 0;
 }
 
 void posli_ohlaseni(const int *delnici, int pocet)

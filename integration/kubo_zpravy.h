@@ -25,6 +25,19 @@ bool prihlas_se(const char *role);
 // ran out, or PVM's negative error code when no message can ever come.
 int prijmi_zpravu(double lhuta_s, int &znacka, int &odesilatel);
 
+// Environment variable in which the master hands its working folder to the workers it spawns.
+extern const char *const PROMENNA_SLOZKY_LOGU;
+
+// Master: names its working folder in PROMENNA_SLOZKY_LOGU and has PVM pass that variable to
+// every task it spawns. False when the folder cannot be told (then workers log where the
+// daemon starts them).
+bool predej_slozku_logu();
+
+// Worker: moves into the folder the master handed over, where the master emptied the log.
+// False, staying where the daemon started it, when none was handed over or this host has no
+// such folder.
+bool prejdi_do_slozky_logu();
+
 // Master to every worker of the table: its own identifier (tag 4).
 void posli_ohlaseni(const int *delnici, int pocet);
 // Master to one worker: the box j with step d and density druh_funkce (tag 7).

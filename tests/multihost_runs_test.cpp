@@ -62,6 +62,7 @@ TEST(KuboNaTrechHostitelich, SestDelnikuNaVsechHostitelichDaSoucetJednohoHostite
     EXPECT_EQ(tidy.size(), 6u);
     EXPECT_EQ(hostitele(tidy).size(), 3u) << r.out;
     EXPECT_TRUE(soucet_sedi(r.out, plan_kuba()));
+    EXPECT_EQ(soucet_zpravy(r.out), soucet_jednoho_delnika(KUBO));
     EXPECT_EQ(matching(r.out, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen").size(), 6u);
 }
 
@@ -81,6 +82,7 @@ void kubo_se_ztratou(const std::string &obet, size_t ztracenych)
               ztracenych)
         << r.out;
     EXPECT_TRUE(soucet_sedi(r.out, plan_kuba()));
+    EXPECT_EQ(soucet_zpravy(r.out), soucet_jednoho_delnika(KUBO));
     EXPECT_EQ(matching(r.out, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen").size(), 6 - ztracenych);
 }
 

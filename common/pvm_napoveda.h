@@ -1,0 +1,15 @@
+// Advice for a user whose PVM daemon could not find a task program to spawn.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// PVM's architecture name ("LINUX64") of the host the task tid runs on, or "$PVM_ARCH" when
+// PVM cannot tell.
+std::string architektura_hostitele(int tid);
+
+// Lines, without line ends, saying that the daemon did not find program, where a default
+// daemon of architecture arch looks for it (PVM does not tell a task the hostfile's ep=), and
+// what to do about it.
+std::vector<std::string> napoveda_nenalezeneho_programu(const std::string &program,
+                                                        const std::string &arch);
