@@ -28,36 +28,21 @@ bool otevri_soubor(Odklad &odklad, std::string *err)
     return true;
 }
 
-bool zapis_cele(int fd, const char *data, size_t delka, off_t kam, std::string *err)
+// Writes (zapis) or reads delka bytes at data to or from byte kde of fd, all of them.
+bool prenes_cele(bool zapis, int fd, char *data, size_t delka, off_t kde, std::string *err)
 {
     while (delka > 0) {
-        ssize_t zapsano = pwrite(fd, data, delka, kam);
-        if (zapsano < 0 && errno == EINTR)
+        ssize_t n = zapis ? pwrite(fd, data, delka, kde) : pread(fd, data, delka, kde);
+        if (n < 0 && errno == EINTR)
             continue;
-        if (zapsano <= 0) {
-            *err = std::string("pwrite: ") + (zapsano < 0 ? strerror(errno) : "nic nezapsano");
+        if (n <= 0) {
+            *err = std::string(zapis ? "pwrite: " : "pread: ") +
+                   (n < 0 ? strerror(errno) : "soubor je kratsi");
             return false;
         }
-        data += zapsano;
-        delka -= static_cast<size_t>(zapsano);
-        kam += zapsano;
-    }
-    return true;
-}
-
-bool cti_cele(int fd, char *data, size_t delka, off_t odkud, std::string *err)
-{
-    while (delka > 0) {
-        ssize_t precteno = pread(fd, data, delka, odkud);
-        if (precteno < 0 && errno == EINTR)
-            continue;
-        if (precteno <= 0) {
-            *err = std::string("pread: ") + (precteno < 0 ? strerror(errno) : "soubor je kratsi");
-            return false;
-        }
-        data += precteno;
-        delka -= static_cast<size_t>(precteno);
-        odkud += precteno;
+        data += n;
+        delka -= static_cast<size_t>(n);
+        kde += n;
     }
     return true;
 }
@@ -77,8 +62,10 @@ bool odloz(Odklad &odklad, size_t worker, const int *pozice, size_t n, std::stri
     } else {
         if (odklad.fd < 0 && !otevri_soubor(odklad, err))
             return false;
-        if (!zapis_cele(odklad.fd, reinterpret_cast<const char *>(pozice), n * sizeof(int),
-                        static_cast<off_t>(odklad.v_souboru * sizeof(int)), err))
+        // pwrite only reads from the positions.
+        char *data = reinterpret_cast<char *>(const_cast<int *>(pozice));
+        if (!prenes_cele(true, odklad.fd, data, n * sizeof(int),
+                         static_cast<off_t>(odklad.v_souboru * sizeof(int)), err))
             return false;
         // Runs of one worker that follow one another in the file are read back as one.
         if (!kusy.empty() && kusy.back().v_souboru &&
@@ -106,8 +93,9 @@ bool projdi_odklad(const Odklad &odklad, const CtenarOdkladu &ctenar, std::strin
                 blok.reset(new int[ODKLAD_V_PAMETI]);
             for (size_t hotovo = 0; hotovo < kus.pocet;) {
                 size_t n = std::min(ODKLAD_V_PAMETI, kus.pocet - hotovo);
-                if (!cti_cele(odklad.fd, reinterpret_cast<char *>(blok.get()), n * sizeof(int),
-                              static_cast<off_t>((kus.od + hotovo) * sizeof(int)), err))
+                if (!prenes_cele(false, odklad.fd, reinterpret_cast<char *>(blok.get()),
+                                 n * sizeof(int),
+                                 static_cast<off_t>((kus.od + hotovo) * sizeof(int)), err))
                     return false;
                 if (!ctenar(blok.get(), n))
                     return true;

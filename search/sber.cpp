@@ -100,8 +100,11 @@ bool sber_odpovedi(const std::vector<int> &wtids, const std::vector<Rozsah> &roz
     while (s.zbyva > 0) {
         int bufid = pvm_recv(-1, -1);
         int delka = 0, tag = 0, odesilatel = 0;
-        if (bufid < 0 || pvm_bufinfo(bufid, &delka, &tag, &odesilatel) < 0)
-            return selhal(s, 0, "skoncil bez odpovedi");
+        if (bufid < 0 || pvm_bufinfo(bufid, &delka, &tag, &odesilatel) < 0) {
+            // PVM itself is lost: the first worker still awaited is named.
+            size_t i = std::find(s.hotov.begin(), s.hotov.end(), false) - s.hotov.begin();
+            return selhal(s, i, "skoncil bez odpovedi");
+        }
         if (tag == ZNACKA_KONEC_ULOHY || tag == ZNACKA_KONEC_HOSTITELE) {
             if (!oznameni(s, bufid, tag))
                 return false;
