@@ -42,6 +42,31 @@ bool posli_kus(int farmer, std::vector<int> &pozice, bool posledni)
            pvm_send(farmer, ZNACKA_ODPOVED) >= 0;
 }
 
+bool cekej_na_potvrzeni(int farmer)
+{
+    for (;;) {
+        int bufid = pvm_recv(-1, -1);
+        int delka = 0, tag = 0, odesilatel = 0;
+        if (bufid < 0 || pvm_bufinfo(bufid, &delka, &tag, &odesilatel) < 0)
+            return false;
+        pvm_freebuf(bufid);
+        if (tag == ZNACKA_POTVRZENI && odesilatel == farmer)
+            return true;
+        if (tag == ZNACKA_KONEC_ULOHY)
+            return false;
+    }
+}
+
+bool hlidej_farmera(int farmer)
+{
+    return pvm_notify(PvmTaskExit, ZNACKA_KONEC_ULOHY, 1, &farmer) >= 0;
+}
+
+bool potvrd_kus(int tid)
+{
+    return pvm_initsend(PvmDataDefault) >= 0 && pvm_send(tid, ZNACKA_POTVRZENI) >= 0;
+}
+
 bool hlidej_workera(int tid)
 {
     int hostitel = pvm_tidtohost(tid);

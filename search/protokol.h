@@ -14,6 +14,11 @@
 // them, ascending, in pieces of KUS_POZIC, so neither side ever holds all of them and no
 // message comes near the 2 GiB that one PVM message cannot carry.
 const int ZNACKA_ODPOVED = 5;
+// farmer's word to a worker that a piece other than the last is stored (no content). A worker
+// sends a piece only while at most one before it awaits this, so the daemons never hold more
+// than two pieces of a worker, however slowly farmer stores them.
+const int ZNACKA_POTVRZENI = 6;
+const int KUSU_NA_CESTE = 2;
 // Notices from the PVM daemons, never sent by a task: a task has exited (its identifier), a
 // host has been lost (the identifier of its daemon).
 const int ZNACKA_KONEC_ULOHY = 90;
@@ -32,6 +37,16 @@ size_t kus_pozic();
 // Worker: sends farmer the positions as one piece, the last one when posledni; false when PVM
 // fails.
 bool posli_kus(int farmer, std::vector<int> &pozice, bool posledni);
+
+// Worker: waits until farmer has stored a piece; false when farmer has ended (the worker
+// asked PVM for its end beforehand, with hlidej_farmera) or PVM fails.
+bool cekej_na_potvrzeni(int farmer);
+
+// Worker: asks PVM to announce farmer's end; false when PVM refuses.
+bool hlidej_farmera(int farmer);
+
+// Farmer: tells worker tid its piece is stored; false when PVM fails.
+bool potvrd_kus(int tid);
 
 // Farmer: asks PVM to announce the end of worker tid and the loss of its host; false when PVM
 // refuses. A task that has already ended is announced at once, so no end slips through.

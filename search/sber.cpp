@@ -49,6 +49,8 @@ bool prijmi_kus(Sber &s, size_t i)
         hotovo += n;
     }
     s.prijato[i] += pocet;
+    if (!posledni && !potvrd_kus(s.wtids[i]))
+        return selhal(s, i, "skoncil bez odpovedi");
     if (posledni) {
         s.hotov[i] = true;
         s.zbyva--;

@@ -41,16 +41,46 @@ bool cti_argumenty(int argc, char **argv, int &odkud, int &kam, Pocet &zacatek)
     return true;
 }
 
-// farmer's task identifier, asked for once a piece is to go; false, with the message, when
-// the worker was not started by farmer.
-bool najdi_rodice(int &rodic)
+// The worker's side of the reply: farmer, once known, and the pieces it has not yet stored.
+struct Odesilani {
+    int rodic = 0;  // 0 until the first piece is to go
+    int na_ceste = 0;
+    bool dobre = true;
+};
+
+// farmer's task identifier, asked for (and farmer's end watched) once a piece is to go; false,
+// with the message, when the worker was not started by farmer.
+bool najdi_rodice(Odesilani &o)
 {
-    if (rodic == 0)
-        rodic = pvm_parent();
-    if (rodic >= 0)
-        return true;
-    fprintf(stderr, "worker: neni spusten farmerem (pvm_parent: %d)!\n", rodic);
-    return false;
+    if (o.rodic == 0) {
+        o.rodic = pvm_parent();
+        if (o.rodic < 0) {
+            fprintf(stderr, "worker: neni spusten farmerem (pvm_parent: %d)!\n", o.rodic);
+            return false;
+        }
+        if (!hlidej_farmera(o.rodic)) {
+            fprintf(stderr, "worker: konec farmera nelze hlidat!\n");
+            return false;
+        }
+    }
+    return o.rodic > 0;
+}
+
+// Sends one piece, after farmer has stored enough of those before; false, with the message,
+// when it cannot go. A farmer that has ended is no fault of the worker's to tell.
+bool posli(Odesilani &o, std::vector<int> &pozice, bool posledni)
+{
+    if (!najdi_rodice(o))
+        return false;
+    for (; o.na_ceste >= KUSU_NA_CESTE; o.na_ceste--)
+        if (!cekej_na_potvrzeni(o.rodic))
+            return false;
+    if (!posli_kus(o.rodic, pozice, posledni)) {
+        fprintf(stderr, "worker: odpoved farmerovi nelze poslat!\n");
+        return false;
+    }
+    o.na_ceste++;
+    return true;
 }
 
 // The search, sending farmer each piece of positions as it fills and the last piece after a
@@ -62,32 +92,23 @@ int hledej(int argc, char **argv)
     Pruchod pruchod;
     if (!cti_argumenty(argc, argv, odkud, kam, pruchod.zacatek))
         return 1;
-    int rodic = 0;
-    bool odeslano = true;
+    Odesilani o;
     pruchod.kus = kus_pozic();
-    pruchod.odber = [&](std::vector<int> &pozice) {
-        odeslano = najdi_rodice(rodic) && posli_kus(rodic, pozice, false);
-        if (rodic > 0 && !odeslano)
-            fprintf(stderr, "worker: odpoved farmerovi nelze poslat!\n");
+    pruchod.odber = [&o](std::vector<int> &pozice) {
+        o.dobre = posli(o, pozice, false);
         pozice.clear();
-        return odeslano;
+        return o.dobre;
     };
     std::vector<int> pozice;
     pozice.reserve(std::min<size_t>(pruchod.kus, static_cast<size_t>(kam - odkud) + 1));
     FILE *fr = open_f(argv[1], "r");
     bool cely = hledej_od(fr, odkud, kam, argv[4], pozice, pruchod);
     close_f(fr);
-    if (odeslano && !cely) {
+    if (o.dobre && !cely) {
         fprintf(stderr, "worker: text souboru %s konci pred indexem %d!\n", argv[1], kam);
         return 1;
     }
-    if (!odeslano || !najdi_rodice(rodic))
-        return 1;
-    if (!posli_kus(rodic, pozice, true)) {
-        fprintf(stderr, "worker: odpoved farmerovi nelze poslat!\n");
-        return 1;
-    }
-    return 0;
+    return o.dobre && posli(o, pozice, true) ? 0 : 1;
 }
 
 }  // namespace
