@@ -107,6 +107,7 @@ char *kopie(const std::string &text)
     return blok;
 }
 
+// Time on a clock that never goes back, in seconds: how often progress is told.
 double sekundy()
 {
     timespec ted;
