@@ -169,6 +169,8 @@ TEST(WorkerHledani, SpatneZadaniNaChybovyVystupAStatusJedna)
         {{"text.txt", "-1", "2", "ab"}, "worker: neplatny rozsah \"-1\" az \"2\"!\n"},
         {{"text.txt", "0", "3x", "ab"}, "worker: neplatny rozsah \"0\" az \"3x\"!\n"},
         {{"text.txt", "0", "3", ""}, "worker: prazdny hledany retezec!\n"},
+        {{"text.txt", "0", "3", "ab", "1:0"}, "worker: neplatny zacatek cteni \"1:0\"!\n"},
+        {{"text.txt", "1", "3", "ab", "3:1:0"}, "worker: neplatny zacatek cteni \"3:1:0\"!\n"},
         {{"nic.txt", "0", "3", "ab"}, "fopen: Chyba pri praci se souborem : nic.txt\n"},
         {{"text.txt", "0", "4", "ab"}, "worker: text souboru text.txt konci pred indexem 4!\n"},
         {{"text.txt", "0", "3", "ab"}, "worker: neni spusten farmerem (pvm_parent: -23)!\n"},
