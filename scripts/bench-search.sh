@@ -5,6 +5,12 @@
 #
 # usage: scripts/bench-search.sh [-n RUNS] [-s MIB,MIB...] [BUILD_FOLDER]
 #        (defaults: 5 runs, 256,64 MiB, build/)
+#        scripts/bench-search.sh -l [BUILD_FOLDER]
+#
+# -l runs the long runs instead, once each: 560,000,000 'a' bytes searched for "aa" (559,999,999
+# positions, a reply of many pieces) with 1 and 2 workers, giving wall time and the peak memory
+# of farmer and of the largest worker; and a 9 MiB text with 1, 1000 and 10000 workers, giving
+# wall time (the report must equal the one-worker report). About 12 GB of disk in TMPDIR.
 #
 # The texts are generated in a temporary folder (removed at the end):
 #   a  prose: lines of 3-14 words of a 20-word lorem ipsum list, a rare 8-letter word on every
@@ -17,7 +23,7 @@
 # the daemon already running; the machine may be shared, so compare the ratios of one run.
 set -euo pipefail
 
-usage() { echo "usage: $(basename "$0") [-n RUNS] [-s MIB,MIB...] [BUILD_FOLDER]" >&2; exit 2; }
+usage() { echo "usage: $(basename "$0") [-n RUNS] [-s MIB,MIB...] [BUILD_FOLDER] | -l [BUILD_FOLDER]" >&2; exit 2; }
 
 # median_ms FILE: the median of the seconds in FILE, one a line, in milliseconds.
 median_ms() {
@@ -78,8 +84,10 @@ fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=5
 sizes=256,64
-while getopts n:s: option; do
+long=
+while getopts ln:s: option; do
   case $option in
+    l) long=1 ;;
     n) runs=$OPTARG ;;
     s) sizes=$OPTARG ;;
     *) usage ;;
@@ -96,6 +104,57 @@ done
 work=$(mktemp -d -t bench-search.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+
+# Peak memory (/usr/bin/time -v): farmer, and each worker through a stand-in of that name in a
+# folder of its own.
+mkdir tasks
+printf '#!/bin/sh\nexec /usr/bin/time -v -a -o %s/worker-mem.log %s/worker "$@"\n' "$work" "$bin" \
+  > tasks/worker
+chmod +x tasks/worker
+peak() { sed -n 's/^\tMaximum resident set size (kbytes): //p' "$1" | sort -n | tail -n 1; }
+
+# wall PATTERN FILE WORKERS TASKS: farmer's run in a private virtual machine, its report in
+# out.txt, its wall time in seconds printed.
+wall() {
+  local t0 t1
+  t0=$EPOCHREALTIME
+  echo "$1" | ( ulimit -n 1024; "$root/scripts/pvm-run.sh" -e "$4" -- \
+    /usr/bin/time -v -o farmer-mem.log "$bin/farmer" "$2" "$3" > out.txt )
+  t1=$EPOCHREALTIME
+  awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.1f", b - a }'
+}
+
+if [ -n "$long" ]; then
+  head -c 560000000 /dev/zero | tr '\0' a > a560m
+  echo "560,000,000 x a, pattern aa: workers, seconds, farmer KiB, largest worker KiB"
+  for n in 1 2; do
+    rm -f worker-mem.log
+    t=$(wall aa a560m "$n" "$work/tasks")
+    grep -qx 'v souboru "a560m" : 559999999' out.txt ||
+      { echo "bench-search: wrong count with $n workers" >&2; exit 1; }
+    echo "$n $t $(peak farmer-mem.log) $(peak worker-mem.log)"
+    rm -f out.txt find_output.txt
+  done
+  rm -f a560m
+  python3 - > t9m.txt <<'PY'
+import random
+random.seed(1)
+words = "lorem ipsum dolor sit amet consectetur adipiscing elit sed do farmar".split()
+size = 0
+while size < 9 << 20:
+    line = " ".join(random.choice(words) for _ in range(random.randint(3, 14)))
+    print(line)
+    size += len(line) + 1
+PY
+  echo "9 MiB text, pattern farmar: workers, seconds"
+  for n in 1 1000 10000; do
+    t=$(wall farmar t9m.txt "$n" "$bin")
+    if [ "$n" = 1 ]; then mv out.txt out-1.txt
+    else cmp -s out.txt out-1.txt || { echo "bench-search: $n workers differ" >&2; exit 1; }; fi
+    echo "$n $t"
+  done
+  exit
+fi
 
 # Each kind of text is an 8 MiB block repeated; texts.txt lists each text with its pattern and
 # the number of occurrences in its joined text (none of the patterns overlaps itself).
@@ -139,13 +198,7 @@ echo "texts (median of $runs runs, milliseconds):"
 ( ulimit -n 1024  # a daemon with a low descriptor limit spawns its tasks faster
   "$root/scripts/pvm-run.sh" -e "$bin" -- "$root/scripts/bench-search.sh" --inside "$bin" "$runs" )
 
-# Peak memory (/usr/bin/time -v): farmer, and each worker through a stand-in of that name in a
-# folder of its own, with 2 workers on every text.
-mkdir tasks
-printf '#!/bin/sh\nexec /usr/bin/time -v -a -o %s/worker-mem.log %s/worker "$@"\n' "$work" "$bin" \
-  > tasks/worker
-chmod +x tasks/worker
-peak() { sed -n 's/^\tMaximum resident set size (kbytes): //p' "$1" | sort -n | tail -n 1; }
+# Peak memory with 2 workers on every text.
 echo
 echo "peak memory with 2 workers (KiB): text, farmer, largest worker"
 while read -r row file pattern _; do

@@ -3,6 +3,7 @@
 
 #include <pvm3.h>
 #include <sys/stat.h>
+#include <time.h>
 
 #include <charconv>
 #include <climits>
@@ -11,13 +12,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "hlp.h"
+#include "odklad.h"
 #include "protokol.h"
+#include "pvm_napoveda.h"
 #include "rozsahy.h"
+#include "sber.h"
 #include "standardni_proudy.h"
 #include "vstup.h"
 
@@ -26,6 +29,10 @@ namespace {
 const char *const VYSTUP = "find_output.txt";
 // Block size of a range index in the workers' arguments; an int needs 12 at the most.
 const int DELKA_CISLA = 20;
+// Block size of the worker's fifth argument, where its reading starts (zapis_pocet).
+const int DELKA_BODU = 48;
+// More workers than this take seconds to start; farmer then says how far it is.
+const size_t HLASIT_OD_WORKERU = 100;
 
 // Set once this run's report is written whole. Until then an older report in the folder
 // would pass for this run's result, so any end of the process removes it, also an end from
@@ -76,16 +83,16 @@ bool lze_cist_dvakrat(const char *soubor)
     return false;
 }
 
-// Length of the joined text of soubor into delka_in; false, with the message, when it is too
-// long for the positions, which are ints.
-bool delka_textu(const char *soubor, int &delka_in)
+// Length of the joined text of soubor into delka_in, and the points of the count where the
+// workers may start reading into body; false, with the message, when it is too long for the
+// positions, which are ints. The count stops as soon as it is: its length is not known then.
+bool delka_textu(const char *soubor, int &delka_in, std::vector<Pocet> &body)
 {
     FILE *fr = open_f(soubor, "r");
-    size_t delka = joined_length(fr);
+    size_t delka = count_joined(fr, INT_MAX, &body);
     close_f(fr);
     if (delka > INT_MAX) {
-        printf("Text souboru %s ma %zu znaku, vic nez %d, ktere lze oznacit!\n", soubor, delka,
-               INT_MAX);
+        printf("Text souboru %s ma vic nez %d znaku, ktere lze oznacit!\n", soubor, INT_MAX);
         return false;
     }
     delka_in = static_cast<int>(delka);
@@ -100,70 +107,84 @@ char *kopie(const std::string &text)
     return blok;
 }
 
-// Starts one worker per range into wtids, each watched by PVM so that its end cannot go
-// unnoticed; false, with the message, when one cannot be started.
-bool spust_workery(const std::vector<Rozsah> &rozsahy, char **w_arg, std::vector<int> &wtids)
+// Time on a clock that never goes back, in seconds: how often progress is told.
+double sekundy()
 {
+    timespec ted;
+    clock_gettime(CLOCK_MONOTONIC, &ted);
+    return ted.tv_sec + ted.tv_nsec / 1e9;
+}
+
+// Starts one worker per range into wtids, each watched by PVM so that its end cannot go
+// unnoticed, each told where in the file its range starts (the last point of body before
+// it), so that it need not count line ends from the file's start; false, with the message,
+// when one cannot be started. Starting many takes a while: that is said on stderr.
+bool spust_workery(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> &body,
+                   char **w_arg, std::vector<int> &wtids)
+{
+    const bool hlasit = rozsahy.size() > HLASIT_OD_WORKERU;
+    double hlaseno = sekundy();
     for (const Rozsah &rozsah : rozsahy) {
         snprintf(w_arg[1], DELKA_CISLA, "%d", rozsah.odkud);
         snprintf(w_arg[2], DELKA_CISLA, "%d", rozsah.kam);
+        snprintf(w_arg[4], DELKA_BODU, "%s", zapis_pocet(bod_pred(body, rozsah.odkud)).c_str());
         int tid = 0;
         if (pvm_spawn(const_cast<char *>("worker"), w_arg, PvmTaskDefault,
                       const_cast<char *>(""), 1, &tid) != 1) {
             fprintf(stderr, "pvm_spawn: Task nebyl vytvoren!\n");
+            if (tid == PvmNoFile)
+                for (const std::string &radek :
+                     napoveda_nenalezeneho_programu("worker", architektura_hostitele(pvm_mytid())))
+                    fprintf(stderr, "%s\n", radek.c_str());
             return false;
         }
-        hlidej_workera(tid);
+        if (!hlidej_workera(tid)) {
+            fprintf(stderr, "pvm_notify: Konec workera t%x nelze hlidat!\n",
+                    static_cast<unsigned>(tid));
+            return false;
+        }
         wtids.push_back(tid);
-    }
-    return true;
-}
-
-// All positions received: each reply's in a block of its own, in start order, so that no block
-// of millions of them is copied to grow it.
-using Vystup = std::vector<std::vector<int>>;
-
-// Gathers the replies in start order into vystup; false, with the message naming the worker,
-// when one is lost without a usable reply.
-bool sber_odpovedi(const std::vector<int> &wtids, const std::vector<Rozsah> &rozsahy,
-                   Vystup &vystup)
-{
-    std::set<int> skoncene;
-    for (size_t i = 0; i < wtids.size(); i++) {
-        int bufid = cekej_na_odpoved(wtids[i], skoncene);
-        std::vector<int> pozice;
-        const char *duvod = nullptr;
-        if (bufid <= 0)
-            duvod = "skoncil bez odpovedi";
-        else if (!rozbal_odpoved(rozsahy[i].kam - rozsahy[i].odkud + 1, pozice))
-            duvod = "poslal neplatnou odpoved";
-        if (duvod != nullptr) {
-            fprintf(stderr, "Worker t%x (rozsah %d-%d) %s!\n", static_cast<unsigned>(wtids[i]),
-                    rozsahy[i].odkud, rozsahy[i].kam, duvod);
-            return false;
+        if (hlasit && sekundy() - hlaseno >= 1) {
+            fprintf(stderr, "Spusteno %zu z %zu workeru...\n", wtids.size(), rozsahy.size());
+            hlaseno = sekundy();
         }
-        pvm_freebuf(bufid);  // its positions are copied out
-        if (!pozice.empty())
-            vystup.push_back(std::move(pozice));
     }
     return true;
 }
 
-// The workers' arguments: the file, two blocks for the range, the pattern. The file goes by
-// its absolute path, as the workers may start in another folder than farmer.
+// Gathers the replies into odklad, in start order; false, with the message naming the
+// worker, when one is lost without a usable reply.
+bool sber(const std::vector<int> &wtids, const std::vector<Rozsah> &rozsahy, Odklad &odklad)
+{
+    ZtrataWorkera ztrata;
+    if (sber_odpovedi(wtids, rozsahy, odklad, ztrata))
+        return true;
+    const size_t i = ztrata.worker;
+    if (ztrata.duvod == nullptr)
+        fprintf(stderr, "Nalezene pozice nelze odlozit do docasneho souboru (%s)!\n",
+                ztrata.chyba_odkladu.c_str());
+    else
+        fprintf(stderr, "Worker t%x (rozsah %d-%d) %s!\n", static_cast<unsigned>(wtids[i]),
+                rozsahy[i].odkud, rozsahy[i].kam, ztrata.duvod);
+    return false;
+}
+
+// The workers' arguments: the file, two blocks for the range, the pattern, a block for where
+// to start reading. The file goes by its absolute path, as the workers may start in another
+// folder than farmer.
 std::vector<char *> argumenty_workeru(const char *soubor, const std::string &f_str)
 {
     char *cesta = realpath(soubor, nullptr);
     std::vector<char *> w_arg = {cesta != nullptr ? cesta : kopie(soubor),
                                  aloc_string(DELKA_CISLA), aloc_string(DELKA_CISLA),
-                                 kopie(f_str), nullptr};
+                                 kopie(f_str), aloc_string(DELKA_BODU), nullptr};
     return w_arg;
 }
 
 // Joins PVM, runs one worker per range and gathers all positions in range order into
-// vystup; leaves PVM. False, with the message, when the search could not be done whole.
-bool hledej_na_pvm(const std::vector<Rozsah> &rozsahy, const char *soubor,
-                   const std::string &f_str, Vystup &vystup)
+// odklad; leaves PVM. False, with the message, when the search could not be done whole.
+bool hledej_na_pvm(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> &body,
+                   const char *soubor, const std::string &f_str, Odklad &odklad)
 {
     pvm_setopt(PvmAutoErr, 0);
     int mytid = pvm_mytid();
@@ -173,8 +194,9 @@ bool hledej_na_pvm(const std::vector<Rozsah> &rozsahy, const char *soubor,
     }
     std::vector<char *> w_arg = argumenty_workeru(soubor, f_str);
     std::vector<int> wtids;
-    bool hotovo = spust_workery(rozsahy, w_arg.data(), wtids) &&
-                  sber_odpovedi(wtids, rozsahy, vystup);
+    zaloz_odklad(odklad, rozsahy.size());
+    bool hotovo = spust_workery(rozsahy, body, w_arg.data(), wtids) &&
+                  sber(wtids, rozsahy, odklad);
     pvm_exit();
     for (char *blok : w_arg)
         free(blok);
@@ -201,34 +223,34 @@ void zapis_obema(FILE *fw, const char *text, size_t delka)
 }
 
 // Writes each position as "%d\n" would, to both places; millions of them are formatted once,
-// into a buffer that goes out in large writes.
-void vypis_pozice(FILE *fw, const Vystup &vystup)
+// into a buffer that goes out in large writes. False, with err, when the store cannot be read.
+bool vypis_pozice(FILE *fw, const Odklad &odklad, std::string *err)
 {
     static char kus[1 << 16];
     const size_t nejdelsi = 12;  // "-2147483648\n"
     size_t plno = 0;
-    for (const std::vector<int> &odpoved : vystup) {
-        for (int pozice : odpoved) {
+    bool precteno = projdi_odklad(odklad, [&](const int *pozice, size_t n) {
+        for (size_t i = 0; i < n; i++) {
             if (plno + nejdelsi > sizeof kus) {
                 zapis_obema(fw, kus, plno);
                 plno = 0;
             }
-            plno = std::to_chars(kus + plno, kus + sizeof kus, pozice).ptr - kus;
+            plno = std::to_chars(kus + plno, kus + sizeof kus, pozice[i]).ptr - kus;
             kus[plno++] = '\n';
         }
-    }
+        return true;
+    }, err);
     zapis_obema(fw, kus, plno);
+    return precteno;
 }
 
 // Prints the report and writes it to find_output.txt; false, with the message, when the file
 // could not be written whole (it is then removed).
-bool vypis_zpravu(const std::string &f_str, const char *soubor, const Vystup &vystup)
+bool vypis_zpravu(const std::string &f_str, const char *soubor, const Odklad &odklad)
 {
     FILE *fw = open_f(VYSTUP, "w");
-    size_t celkem = 0;
-    for (const std::vector<int> &odpoved : vystup)
-        celkem += odpoved.size();
-    const int nalezeno_celkem = static_cast<int>(celkem);
+    const int nalezeno_celkem = static_cast<int>(odklad.celkem);
+    std::string chyba;
     if (nalezeno_celkem == 0) {
         obe(fw, "Nebyl nalezen zadny vyskyt podretezce: \"%s\"\n", f_str.c_str());
     } else {
@@ -237,7 +259,12 @@ bool vypis_zpravu(const std::string &f_str, const char *soubor, const Vystup &vy
         fprintf(fw, "Pocet nalezenych podretezcu \"%s\"\nv souboru \"%s\" : %d\n", f_str.c_str(),
                 soubor, nalezeno_celkem);
         obe(fw, "Vypis indexu, urcujicich pozice nalezenych podretezcu v retezci:\n");
-        vypis_pozice(fw, vystup);
+        if (!vypis_pozice(fw, odklad, &chyba)) {
+            fclose(fw);
+            fprintf(stderr, "Nalezene pozice nelze precist z docasneho souboru (%s), %s byl"
+                            " odstranen!\n", chyba.c_str(), VYSTUP);
+            return false;
+        }
     }
     if (fflush(fw) != 0 || ferror(fw)) {
         fclose(fw);
@@ -258,16 +285,18 @@ int hledej(int argc, char **argv)
         return 1;
     atexit(odstran_starou_zpravu);
     int delka_in = 0;
-    if (!lze_cist_dvakrat(argv[1]) || !delka_textu(argv[1], delka_in))
+    std::vector<Pocet> body;
+    if (!lze_cist_dvakrat(argv[1]) || !delka_textu(argv[1], delka_in, body))
         return 1;
     // A pattern longer than the text occurs nowhere: no worker is started.
     PlanHledani plan = planuj_hledani(delka_in, static_cast<int>(f_str.size()), num_workers);
     if (plan.snizeno)
         printf("Zadan prilis velky pocet workeru, upravuji pocet na: %d.\n\n", plan.num_workers);
-    Vystup vystup;
-    if (plan.num_workers > 0 && !hledej_na_pvm(plan.rozsahy, argv[1], f_str, vystup))
-        return 1;
-    return vypis_zpravu(f_str, argv[1], vystup) ? 0 : 1;
+    Odklad odklad;
+    bool hotovo = plan.num_workers == 0 || hledej_na_pvm(plan.rozsahy, body, argv[1], f_str, odklad);
+    hotovo = hotovo && vypis_zpravu(f_str, argv[1], odklad);
+    zavri_odklad(odklad);
+    return hotovo ? 0 : 1;
 }
 
 }  // namespace

@@ -30,8 +30,10 @@ struct Hledani {
     const std::string &vzor;
     size_t odkud, kam;
     std::vector<int> &pozice;
+    const Pruchod &pruchod;
     Pocet pocet;       // the raw bytes before the current block
     std::string ocas;  // the last settled joined characters before it, vzor.size() - 1 at most
+    bool zastaveno = false;  // odber refused a piece
 };
 
 // One block under search, and the joined index its raw byte 0 would have if no byte of the
@@ -44,8 +46,11 @@ struct Blok {
 
 void pridej(Hledani &h, size_t p)
 {
-    if (p >= h.odkud && p + h.vzor.size() - 1 <= h.kam)
-        h.pozice.push_back(static_cast<int>(p));
+    if (p < h.odkud || p + h.vzor.size() - 1 > h.kam)
+        return;
+    h.pozice.push_back(static_cast<int>(p));
+    if (h.pozice.size() >= h.pruchod.kus && h.pruchod.odber && !h.zastaveno)
+        h.zastaveno = !h.pruchod.odber(h.pozice);
 }
 
 // Whether vzor's characters start at raw byte s and all lie within the block. One that runs
@@ -224,16 +229,24 @@ bool prohledej(Hledani &h, const char *data, size_t n)
         h.ocas = konec_bloku(blok, m - 1);
     }
     h.pocet = po;
-    return j1 <= h.kam;
+    return j1 <= h.kam && !h.zastaveno;
 }
 
 }  // namespace
 
+bool hledej_od(FILE *fr, size_t odkud, size_t kam, const std::string &vzor,
+               std::vector<int> &pozice, const Pruchod &pruchod)
+{
+    Hledani h{vzor, odkud, kam, pozice, pruchod, pruchod.zacatek, {}};
+    read_blocks(fr, [&h](const char *blok, size_t delka) { return prohledej(h, blok, delka); },
+                pruchod.velikost_bloku, static_cast<off_t>(pruchod.zacatek.surovych));
+    return delka_spojeni(h.pocet) > kam && !h.zastaveno;
+}
+
 bool hledej_v_rozsahu(FILE *fr, size_t odkud, size_t kam, const std::string &vzor,
                       std::vector<int> &pozice, size_t velikost_bloku)
 {
-    Hledani h{vzor, odkud, kam, pozice, {}, {}};
-    read_blocks(fr, [&h](const char *blok, size_t delka) { return prohledej(h, blok, delka); },
-                velikost_bloku);
-    return delka_spojeni(h.pocet) > kam;
+    Pruchod pruchod;
+    pruchod.velikost_bloku = velikost_bloku;
+    return hledej_od(fr, odkud, kam, vzor, pozice, pruchod);
 }

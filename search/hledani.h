@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,3 +15,21 @@
 // streams fr in memory of one block. False when the text ends before index kam.
 bool hledej_v_rozsahu(FILE *fr, size_t odkud, size_t kam, const std::string &vzor,
                       std::vector<int> &pozice, size_t velikost_bloku = VELIKOST_BLOKU);
+
+// Takes the positions found so far (and empties pozice); false stops the search.
+using OdberPozic = std::function<bool(std::vector<int> &pozice)>;
+
+// Where hledej_od starts and where its positions go.
+struct Pruchod {
+    Pocet zacatek;                 // the count at the raw byte reading starts at (a point of
+                                   // count_joined at or before the range; default byte 0)
+    size_t kus = SIZE_MAX;         // odber is called whenever this many positions are held
+    OdberPozic odber;              // not called when empty
+    size_t velikost_bloku = VELIKOST_BLOKU;
+};
+
+// As hledej_v_rozsahu, but reads from pruchod.zacatek on and hands the positions to
+// pruchod.odber in pieces of pruchod.kus, leaving the rest in pozice. False also when odber
+// stops it.
+bool hledej_od(FILE *fr, size_t odkud, size_t kam, const std::string &vzor,
+               std::vector<int> &pozice, const Pruchod &pruchod);

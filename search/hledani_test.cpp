@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
 
 #include "hlp.h"
 #include "orakula.h"
+#include "radky.h"
 #include "rozsahy.h"
 
 namespace {
@@ -103,6 +105,78 @@ TEST(HledejVRozsahu, RozsahyFarmeraDohromadyNajdouVyskytyCelehoTextu)
         }
     }
     fclose(f);
+}
+
+// The worker started from a point of farmer's count, with its positions taken in pieces,
+// finds what the worker that counts from byte 0 finds: texts with CR LF, LF and lone CRs at
+// every place, points every few bytes (so many sit right after a CR), all ranges of a layout.
+TEST(HledejOd, ZBoduPoKusechJakoOdZacatku)
+{
+    std::mt19937 nahoda(17);
+    for (int pokus = 0; pokus < 80; pokus++) {
+        const std::string obsah = nahodny_text(nahoda, 20 + nahoda() % 300);
+        FILE *f = soubor_s(obsah);
+        std::vector<Pocet> body;
+        const size_t rozestup = 1 + nahoda() % 40, blok = 7 + nahoda() % 300;
+        const size_t delka = count_joined(f, SIZE_MAX, &body, rozestup, blok);
+        const std::string text = spoj_pomalu(obsah);
+        ASSERT_EQ(delka, text.size());
+        std::string vzor = pokus % 2 ? "ab" : std::string("a\rb", 3);
+        const int num_workers = 1 + static_cast<int>(nahoda() % 20);
+        if (text.size() < vzor.size() * num_workers) {
+            fclose(f);
+            continue;
+        }
+        Pruchod pruchod;
+        pruchod.kus = 1 + nahoda() % 4;
+        pruchod.velikost_bloku = blok;
+        for (const Rozsah &r : rozloz_text(static_cast<int>(text.size()),
+                                           static_cast<int>(vzor.size()), num_workers)) {
+            Pozice po_kusech, zbytek;
+            pruchod.zacatek = bod_pred(body, r.odkud);
+            pruchod.odber = [&](Pozice &kus) {
+                EXPECT_EQ(kus.size(), pruchod.kus);
+                po_kusech.insert(po_kusech.end(), kus.begin(), kus.end());
+                kus.clear();
+                return true;
+            };
+            rewind(f);
+            EXPECT_TRUE(hledej_od(f, r.odkud, r.kam, vzor, zbytek, pruchod));
+            EXPECT_LT(zbytek.size(), pruchod.kus);
+            po_kusech.insert(po_kusech.end(), zbytek.begin(), zbytek.end());
+            EXPECT_EQ(po_kusech, hledej(f, r.odkud, r.kam, vzor, blok))
+                << "pokus " << pokus << ", rozsah " << r.odkud << "-" << r.kam;
+        }
+        fclose(f);
+    }
+}
+
+// Counting stops soon after the limit; its points stay few in a text of line ends only.
+TEST(CountJoined, KonciZaMezi)
+{
+    FILE *f = soubor_s(std::string(100000, 'x') + std::string(200000, '\n'));
+    std::vector<Pocet> body;
+    size_t delka = count_joined(f, 1000, &body, 4096, 8192);
+    EXPECT_GT(delka, 1000u);
+    EXPECT_LE(delka, 8192u);
+    rewind(f);
+    body.clear();
+    EXPECT_EQ(count_joined(f, SIZE_MAX, &body, 16, 4096), 100000u);
+    EXPECT_LE(body.size(), 100000u + 1);
+    EXPECT_EQ(delka_spojeni(body.back()), 100000u);
+    fclose(f);
+}
+
+// The fifth argument of a worker reads back as it was written, and nothing else is taken.
+TEST(ZapisPoctu, CteSeZpetAJinakNic)
+{
+    Pocet p{123456789012u, 1000u, '\r'}, zpet;
+    ASSERT_TRUE(cti_pocet(zapis_pocet(p).c_str(), zpet));
+    EXPECT_EQ(zpet.surovych, p.surovych);
+    EXPECT_EQ(zpet.vynechanych, p.vynechanych);
+    EXPECT_EQ(zpet.posledni, '\r');
+    for (const char *spatne : {"", "1:0", "1:0:2", "1:1:1", "-1:0:0", "1:0:0x", " 1:0:0", "1::0"})
+        EXPECT_FALSE(cti_pocet(spatne, zpet)) << spatne;
 }
 
 }  // namespace

@@ -65,18 +65,18 @@ struct HlidaniMapovani {
     }
 };
 
-// Passes the first velikost bytes of the regular file fd on, one mapped window at a time: no
+// Passes bytes zacatek_cteni to velikost of the regular file fd on, one mapped window at a time: no
 // copy, and only one window is resident. Returns where it stopped: velikost, or earlier when
 // a window cannot be mapped or prijemce stops (then *dal is false).
-off_t predej_mapovane(int fd, off_t velikost, const Prijemce &prijemce, size_t velikost_bloku,
-                      bool *dal)
+off_t predej_mapovane(int fd, off_t zacatek_cteni, off_t velikost, const Prijemce &prijemce,
+                      size_t velikost_bloku, bool *dal)
 {
     const off_t stranka = sysconf(_SC_PAGESIZE);
     sigjmp_buf navrat;
     if (sigsetjmp(navrat, 1) != 0)
         chyba_cteni();
     HlidaniMapovani hlidani(&navrat);
-    off_t od = 0;
+    off_t od = zacatek_cteni;
     while (od < velikost && *dal) {
         size_t delka = static_cast<size_t>(std::min<off_t>(velikost_bloku, velikost - od));
         // Windows start on a page; small test blocks need not.
@@ -145,20 +145,21 @@ void rezervuj(FILE *fr, std::string &pom)
 
 }  // namespace
 
-void read_blocks(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku)
+void read_blocks(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku, off_t od)
 {
     struct stat udaje;
     int fd = fileno(fr);
     bool dal = true;
+    off_t konec = od;
     // A file in /proc says it is empty and is not; such files are read like a pipe.
     if (fd >= 0 && fstat(fd, &udaje) == 0 && S_ISREG(udaje.st_mode) && udaje.st_size > 0) {
-        off_t konec = predej_mapovane(fd, udaje.st_size, prijemce, velikost_bloku, &dal);
+        konec = predej_mapovane(fd, od, udaje.st_size, prijemce, velikost_bloku, &dal);
         if (!dal)
             return;
-        // Whatever could not be mapped, or was added meanwhile, is read.
-        if (fseeko(fr, konec, SEEK_SET) != 0)
-            chyba_cteni();
     }
+    // Whatever could not be mapped, or was added meanwhile, is read.
+    if (konec != 0 && fseeko(fr, konec, SEEK_SET) != 0)
+        chyba_cteni();
     predej_ctene(fr, prijemce, velikost_bloku);
 }
 
@@ -172,10 +173,31 @@ void read_joined(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku)
 
 size_t joined_length(FILE *fr, size_t velikost_bloku)
 {
+    return count_joined(fr, SIZE_MAX, nullptr, ROZESTUP_BODU, velikost_bloku);
+}
+
+size_t count_joined(FILE *fr, size_t nejvic, std::vector<Pocet> *body, size_t rozestup,
+                    size_t velikost_bloku)
+{
     Pocet pocet;
-    read_blocks(fr, [&pocet](const char *blok, size_t delka) {
-        pricti_blok(pocet, blok, delka, vynechane_znaky(blok, delka, pocet.posledni));
-        return true;
+    // A point stands for the count up to its next one; a run of line ends that adds few
+    // characters moves the last point on instead of adding one, so there are never more
+    // points than the text has characters per rozestup / 16.
+    auto zaznamenej = [&]() {
+        if (body->empty() ||
+            delka_spojeni(pocet) >= delka_spojeni(body->back()) + rozestup / 16)
+            body->push_back(pocet);
+        else
+            body->back() = pocet;
+    };
+    read_blocks(fr, [&](const char *blok, size_t delka) {
+        for (size_t od = 0; od < delka; od += rozestup) {
+            if (body != nullptr)
+                zaznamenej();
+            size_t kus = std::min(rozestup, delka - od);
+            pricti_blok(pocet, blok + od, kus, vynechane_znaky(blok + od, kus, pocet.posledni));
+        }
+        return delka_spojeni(pocet) <= nejvic;
     }, velikost_bloku);
     return delka_spojeni(pocet);
 }

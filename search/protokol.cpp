@@ -2,7 +2,11 @@
 #include "protokol.h"
 
 #include <pvm3.h>
-#include <sys/time.h>
+
+#include <climits>
+#include <cstdlib>
+
+#include "vstup.h"
 
 // When every host of the virtual machine stores ints alike, the reply's ints are left in
 // place and go out as they are when it is sent: no copy into the message and no conversion
@@ -17,60 +21,70 @@ static int kodovani()
     return PvmDataInPlace;
 }
 
-void posli_odpoved(int farmer, std::vector<int> &pozice)
+size_t kus_pozic()
+{
+    const char *hodnota = getenv(PROMENNA_KUS_POZIC);
+    int kus = 0;
+    if (hodnota != nullptr && cti_cislo(hodnota, kus) && kus >= 1 &&
+        static_cast<size_t>(kus) <= KUS_POZIC)
+        return static_cast<size_t>(kus);
+    return KUS_POZIC;
+}
+
+bool posli_kus(int farmer, std::vector<int> &pozice, bool posledni)
 {
     // Packed in place, the positions must stay where they are until the send is done.
     int nalezl = static_cast<int>(pozice.size());
-    pvm_initsend(kodovani());
-    pvm_pkint(&nalezl, 1, 1);
-    if (nalezl != 0)
-        pvm_pkint(pozice.data(), nalezl, 1);
-    pvm_send(farmer, ZNACKA_ODPOVED);
+    int hlavicka = posledni ? nalezl : -nalezl;
+    static int kod = kodovani();
+    return pvm_initsend(kod) >= 0 && pvm_pkint(&hlavicka, 1, 1) >= 0 &&
+           (nalezl == 0 || pvm_pkint(pozice.data(), nalezl, 1) >= 0) &&
+           pvm_send(farmer, ZNACKA_ODPOVED) >= 0;
 }
 
-void hlidej_workera(int tid)
-{
-    int hostitel = pvm_tidtohost(tid);
-    pvm_notify(PvmTaskExit, ZNACKA_KONEC_ULOHY, 1, &tid);
-    pvm_notify(PvmHostDelete, ZNACKA_KONEC_HOSTITELE, 1, &hostitel);
-}
-
-// Message matcher: the awaited reply ranks above any notice of an ended worker or host.
-static int odpoved_nebo_oznameni(int bufid, int tid, int tag)
-{
-    pvmminfo info{};
-    pvm_getminfo(bufid, &info);
-    if (info.src == tid && info.tag == tag)
-        return 3;
-    return info.tag == ZNACKA_KONEC_ULOHY || info.tag == ZNACKA_KONEC_HOSTITELE ? 2 : 0;
-}
-
-int cekej_na_odpoved(int tid, std::set<int> &skoncene)
+bool cekej_na_potvrzeni(int farmer)
 {
     for (;;) {
-        if (skoncene.count(tid) != 0 || skoncene.count(pvm_tidtohost(tid)) != 0) {
-            // The reply and the notice travel different routes; give the reply a moment.
-            timeval lhuta = {1, 0};
-            return pvm_trecv(tid, ZNACKA_ODPOVED, &lhuta);
-        }
-        pvm_recvf(odpoved_nebo_oznameni);
-        int bufid = pvm_recv(tid, ZNACKA_ODPOVED);
-        pvm_recvf(nullptr);  // back to PVM's own matcher, which the grace receive above needs
+        int bufid = pvm_recv(-1, -1);
         int delka = 0, tag = 0, odesilatel = 0;
-        if (bufid < 0 || pvm_bufinfo(bufid, &delka, &tag, &odesilatel) < 0 ||
-            tag == ZNACKA_ODPOVED)
-            return bufid;
-        int skonceny = 0;
-        pvm_upkint(&skonceny, 1, 1);
-        skoncene.insert(skonceny);
+        if (bufid < 0 || pvm_bufinfo(bufid, &delka, &tag, &odesilatel) < 0)
+            return false;
+        pvm_freebuf(bufid);
+        if (tag == ZNACKA_POTVRZENI && odesilatel == farmer)
+            return true;
+        if (tag == ZNACKA_KONEC_ULOHY)
+            return false;
     }
 }
 
-bool rozbal_odpoved(int nejvic, std::vector<int> &pozice)
+bool hlidej_farmera(int farmer)
 {
-    int nalezl = -1;
-    if (pvm_upkint(&nalezl, 1, 1) < 0 || nalezl < 0 || nalezl > nejvic)
+    return pvm_notify(PvmTaskExit, ZNACKA_KONEC_ULOHY, 1, &farmer) >= 0;
+}
+
+bool potvrd_kus(int tid)
+{
+    return pvm_initsend(PvmDataDefault) >= 0 && pvm_send(tid, ZNACKA_POTVRZENI) >= 0;
+}
+
+bool hlidej_workera(int tid)
+{
+    int hostitel = pvm_tidtohost(tid);
+    return pvm_notify(PvmTaskExit, ZNACKA_KONEC_ULOHY, 1, &tid) >= 0 &&
+           pvm_notify(PvmHostDelete, ZNACKA_KONEC_HOSTITELE, 1, &hostitel) >= 0;
+}
+
+bool rozbal_hlavicku(size_t &pocet, bool &posledni)
+{
+    int hlavicka = 0;
+    if (pvm_upkint(&hlavicka, 1, 1) < 0 || hlavicka == INT_MIN)
         return false;
-    pozice.resize(nalezl);
-    return nalezl == 0 || pvm_upkint(pozice.data(), nalezl, 1) >= 0;
+    posledni = hlavicka >= 0;
+    pocet = static_cast<size_t>(posledni ? hlavicka : -hlavicka);
+    return posledni || pocet > 0;
+}
+
+bool rozbal_pozice(int *pozice, size_t n)
+{
+    return n == 0 || pvm_upkint(pozice, static_cast<int>(n), 1) >= 0;
 }

@@ -1,6 +1,10 @@
 // Line ends of raw text: which bytes the joined text leaves out, counted block by block.
 #include "radky.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
 size_t vynechane_znaky(const char *blok, size_t delka, char predchozi)
 {
     const unsigned char *b = reinterpret_cast<const unsigned char *>(blok);
@@ -33,4 +37,42 @@ void pricti_blok(Pocet &pocet, const char *blok, size_t delka, size_t vynechanyc
 size_t delka_spojeni(const Pocet &pocet)
 {
     return pocet.surovych - pocet.vynechanych - (pocet.posledni == '\r');
+}
+
+std::string zapis_pocet(const Pocet &pocet)
+{
+    return std::to_string(pocet.surovych) + ":" + std::to_string(pocet.vynechanych) + ":" +
+           (pocet.posledni == '\r' ? "1" : "0");
+}
+
+// Reads a decimal number ended by konec at text into cislo; moves text past both.
+static bool cti_cast(const char *&text, char konec, size_t &cislo)
+{
+    if (*text < '0' || *text > '9')
+        return false;
+    char *za = nullptr;
+    errno = 0;
+    unsigned long long hodnota = strtoull(text, &za, 10);
+    if (errno != 0 || *za != konec)
+        return false;
+    cislo = hodnota;
+    text = za + 1;
+    return true;
+}
+
+bool cti_pocet(const char *text, Pocet &pocet)
+{
+    size_t surovych = 0, vynechanych = 0, cr = 0;
+    if (!cti_cast(text, ':', surovych) || !cti_cast(text, ':', vynechanych) ||
+        !cti_cast(text, '\0', cr) || cr > 1 || vynechanych + cr > surovych)
+        return false;
+    pocet = Pocet{surovych, vynechanych, cr == 1 ? '\r' : '\0'};
+    return true;
+}
+
+Pocet bod_pred(const std::vector<Pocet> &body, size_t index)
+{
+    auto za = std::upper_bound(body.begin(), body.end(), index,
+                               [](size_t i, const Pocet &bod) { return i < delka_spojeni(bod); });
+    return za == body.begin() ? Pocet{} : *(za - 1);
 }

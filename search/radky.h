@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 // 1 when a byte followed by dalsi is left out of the joined text: an LF, or a CR before one.
 inline unsigned char vynechany(unsigned char znak, unsigned char dalsi)
@@ -26,3 +28,14 @@ void pricti_blok(Pocet &pocet, const char *blok, size_t delka, size_t vynechanyc
 // Joined characters that the bytes so far settle: a CR at their end waits for the next byte,
 // and at the end of the file it is left out, so this is the joined text's length there.
 size_t delka_spojeni(const Pocet &pocet);
+
+// The count as a worker's fifth argument: "raw bytes:left out:1 or 0 (the last byte a CR)".
+std::string zapis_pocet(const Pocet &pocet);
+
+// Reads what zapis_pocet wrote into pocet; false when text is not such a count.
+bool cti_pocet(const char *text, Pocet &pocet);
+
+// The last of body (ascending, as count_joined keeps them) whose joined length is at most
+// index: where reading may start for a range that starts at index. The empty count (byte 0)
+// when there is none.
+Pocet bod_pred(const std::vector<Pocet> &body, size_t index);

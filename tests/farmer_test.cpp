@@ -6,19 +6,22 @@
 #include <string>
 #include <vector>
 
+#include "orakula.h"
 #include "program_runner.h"
 
 namespace {
 
 const std::string VYZVA = "Zadejte hledany retezec: ";
 
-// farmer on file with worker count pocet, the pattern typed as vstup; tasks from programy.
+// farmer on file with worker count pocet, the pattern typed as vstup; tasks from programy;
+// prostredi is added to the environment of farmer and its daemon, so its workers have it too.
 RunResult hledej(const TempDir &dir, const std::string &soubor, const std::string &pocet,
-                 const std::string &vstup, const std::string &programy = program_path(""))
+                 const std::string &vstup, const std::string &programy = program_path(""),
+                 const std::vector<std::string> &prostredi = {})
 {
     return run_program({script_path("pvm-run.sh"), "-e", programy, program_path("farmer"), soubor,
                         pocet},
-                       vstup, dir.path());
+                       vstup, dir.path(), 120, prostredi);
 }
 
 // The report as farmer prints it (na_konzoli) or writes it in find_output.txt.
@@ -139,7 +142,19 @@ TEST(Farmer, BezProgramuWorkerKonciStatusemJedna)
     dir.write("find_output.txt", "stara zprava\n");
     RunResult r = hledej(dir, "text.txt", "2", "ab", bez_programu.path());
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "pvm_spawn: Task nebyl vytvoren!\n");
+    // The line farmer always printed, then which program is missing, where and what to do.
+    const std::string chyba = "pvm_spawn: Task nebyl vytvoren!\n";
+    EXPECT_EQ(r.err.substr(0, chyba.size()), chyba);
+    EXPECT_EQ(matching(r.err, "Demon PVM nenasel program (worker)\\."),
+              (std::vector<std::string>{"worker"}))
+        << r.err;
+    EXPECT_EQ(matching(r.err, "PVM nehlasi, kde demon hledal: bez ep= .* v .*/pvm3/bin/(\\w+) a .*")
+                  .size(),
+              1u)
+        << r.err;
+    EXPECT_NE(r.err.find(" ep=SLOZKA "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(" /usr/lib/pvm3/bin/LINUX64.\n"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, VYZVA);
     EXPECT_FALSE(dir.exists("find_output.txt"));
 }
 
@@ -158,6 +173,8 @@ TEST(WorkerHledani, SpatneZadaniNaChybovyVystupAStatusJedna)
         {{"text.txt", "-1", "2", "ab"}, "worker: neplatny rozsah \"-1\" az \"2\"!\n"},
         {{"text.txt", "0", "3x", "ab"}, "worker: neplatny rozsah \"0\" az \"3x\"!\n"},
         {{"text.txt", "0", "3", ""}, "worker: prazdny hledany retezec!\n"},
+        {{"text.txt", "0", "3", "ab", "1:0"}, "worker: neplatny zacatek cteni \"1:0\"!\n"},
+        {{"text.txt", "1", "3", "ab", "3:1:0"}, "worker: neplatny zacatek cteni \"3:1:0\"!\n"},
         {{"nic.txt", "0", "3", "ab"}, "fopen: Chyba pri praci se souborem : nic.txt\n"},
         {{"text.txt", "0", "4", "ab"}, "worker: text souboru text.txt konci pred indexem 4!\n"},
         {{"text.txt", "0", "3", "ab"}, "worker: neni spusten farmerem (pvm_parent: -23)!\n"},
@@ -295,6 +312,69 @@ TEST(Farmer, RelativniJmenoPlatiIKdyzWorkeriZacinajiJinde)
                               "ab\n", dir.path(), 30);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, VYZVA + zprava("ab", "text.txt", {0, 3}, true));
+}
+
+// Random lines of a few letters with LF, CR LF and lone CR ends, so that ranges start at and
+// right after every kind of line end.
+std::string nahodne_radky(std::mt19937 &nahoda, int radku)
+{
+    const char *konce[] = {"\n", "\r\n", "\r", "", "\n\n", "\r\r\n"};
+    std::string obsah;
+    for (int radek = 0; radek < radku; radek++) {
+        for (int i = nahoda() % 30; i > 0; i--)
+            obsah += "aab"[nahoda() % 3];
+        obsah += konce[nahoda() % 6];
+    }
+    return obsah;
+}
+
+TEST(Farmer, OdpovedPoKusechDavaToTezCoVJedneZprave)
+{
+    // Workers told to send pieces of a few positions: thousands of positions in many pieces
+    // of every worker arrive mixed, and the report is the one of one-message replies.
+    std::mt19937 nahoda(29);
+    for (int pokus = 0; pokus < 3; pokus++) {
+        TempDir dir;
+        const std::string obsah = nahodne_radky(nahoda, 300 + nahoda() % 300);
+        const std::string vzor = pokus % 2 ? "aa" : "aba", text = spoj_pomalu(obsah);
+        const std::string pocet = std::to_string(1 + nahoda() % 12);
+        dir.write("text.txt", obsah);
+        const std::vector<int> pozice = naivne(text, vzor, 0, text.size() - 1);
+        over_zpravu(hledej(dir, "text.txt", pocet, vzor), dir, vzor, pozice);
+        const std::string kus = std::to_string(1 + nahoda() % 8);
+        over_zpravu(hledej(dir, "text.txt", pocet, vzor, program_path(""),
+                           {"KVS_KUS_POZIC=" + kus, "TMPDIR=" + dir.path()}),
+                    dir, vzor, pozice);
+        EXPECT_GT(pozice.size(), 1000u);
+    }
+}
+
+TEST(Farmer, StovkyWorkeruZacinajiSvouCastBezPocitaniOdZacatku)
+{
+    std::mt19937 nahoda(31);
+    TempDir dir;
+    const std::string obsah = nahodne_radky(nahoda, 6000), text = spoj_pomalu(obsah);
+    dir.write("text.txt", obsah);
+    RunResult r = hledej(dir, "text.txt", "300", "ab");
+    over_zpravu(r, dir, "ab", naivne(text, "ab", 0, text.size() - 1));
+    // Only progress of the start goes to standard error.
+    for (const std::string &radek : lines_of(r.err))
+        EXPECT_EQ(matching(radek, "Spusteno ([0-9]+) z 300 workeru\\.\\.\\.").size(), 1u) << radek;
+}
+
+TEST(Farmer, PrilisDlouhyTextOdmitneBezCteniCelehoSouboru)
+{
+    // 5 GiB of holes: counting stops past 2147483647 characters instead of reading them all.
+    TempDir dir;
+    dir.write("find_output.txt", "stara zprava\n");
+    RunResult r = run_program({"/bin/sh", "-c", "truncate -s 5G velky.txt && exec \"$@\"", "sh",
+                               program_path("farmer"), "velky.txt", "2"},
+                              "ab\n", dir.path(), 120);
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, VYZVA + "Text souboru velky.txt ma vic nez 2147483647 znaku, ktere lze "
+                             "oznacit!\n");
+    EXPECT_FALSE(dir.exists("find_output.txt"));
 }
 
 }  // namespace
