@@ -16,8 +16,10 @@
 #include <vector>
 
 #include "hlp.h"
+#include "preruseni.h"
 #include "protokol.h"
 #include "rozsahy.h"
+#include "soubor_zpravy.h"
 #include "standardni_proudy.h"
 #include "vstup.h"
 
@@ -27,15 +29,15 @@ const char *const VYSTUP = "find_output.txt";
 // Block size of a range index in the workers' arguments; an int needs 12 at the most.
 const int DELKA_CISLA = 20;
 
-// Set once this run's report is written whole. Until then an older report in the folder
-// would pass for this run's result, so any end of the process removes it, also an end from
-// within the hlp functions.
-bool zprava_zapsana;
+// This run's report file. Until the report is in place, an older one in the folder would
+// pass for this run's result, so any end of the process cleans up: a failure, an exit from
+// within the hlp functions, a signal.
+SouborZpravy *uklizena_zprava;
 
-void odstran_starou_zpravu()
+void uklid_pri_konci()
 {
-    if (!zprava_zapsana)
-        remove(VYSTUP);
+    if (uklizena_zprava != nullptr)
+        uklid_zpravu(*uklizena_zprava);
 }
 
 // Reads the worker count and the pattern; prints why and returns false when unusable.
@@ -56,8 +58,9 @@ bool cti_zadani(int argc, char **argv, int &num_workers, std::string &f_str)
         printf("Nebyl zadan zadny retezec (vstup skoncil)!\n");
         return false;
     }
-    if (const char *chyba = chyba_vzoru(f_str)) {
-        printf("%s", chyba);
+    const std::string chyba = chyba_vzoru(f_str);
+    if (!chyba.empty()) {
+        printf("%s", chyba.c_str());
         return false;
     }
     return true;
@@ -101,10 +104,12 @@ char *kopie(const std::string &text)
 }
 
 // Starts one worker per range into wtids, each watched by PVM so that its end cannot go
-// unnoticed; false, with the message, when one cannot be started.
+// unnoticed; false, with the message, when one cannot be started, or at an interrupt.
 bool spust_workery(const std::vector<Rozsah> &rozsahy, char **w_arg, std::vector<int> &wtids)
 {
     for (const Rozsah &rozsah : rozsahy) {
+        if (preruseni_ceka())
+            return false;
         snprintf(w_arg[1], DELKA_CISLA, "%d", rozsah.odkud);
         snprintf(w_arg[2], DELKA_CISLA, "%d", rozsah.kam);
         int tid = 0;
@@ -124,13 +129,15 @@ bool spust_workery(const std::vector<Rozsah> &rozsahy, char **w_arg, std::vector
 using Vystup = std::vector<std::vector<int>>;
 
 // Gathers the replies in start order into vystup; false, with the message naming the worker,
-// when one is lost without a usable reply.
+// when one is lost without a usable reply, or at an interrupt.
 bool sber_odpovedi(const std::vector<int> &wtids, const std::vector<Rozsah> &rozsahy,
                    Vystup &vystup)
 {
     std::set<int> skoncene;
     for (size_t i = 0; i < wtids.size(); i++) {
         int bufid = cekej_na_odpoved(wtids[i], skoncene);
+        if (bufid <= 0 && preruseni_ceka())
+            return false;
         std::vector<int> pozice;
         const char *duvod = nullptr;
         if (bufid <= 0)
@@ -160,22 +167,37 @@ std::vector<char *> argumenty_workeru(const char *soubor, const std::string &f_s
     return w_arg;
 }
 
+// Killed rather than told: a worker reads no message while it searches. One that has ended
+// already is simply not found.
+void zabij_workery(const std::vector<int> &wtids)
+{
+    for (int tid : wtids)
+        pvm_kill(tid);
+}
+
 // Joins PVM, runs one worker per range and gathers all positions in range order into
 // vystup; leaves PVM. False, with the message, when the search could not be done whole.
+// Signals wait while PVM is in use; an interrupt kills the workers, leaves PVM and then ends
+// the process.
 bool hledej_na_pvm(const std::vector<Rozsah> &rozsahy, const char *soubor,
                    const std::string &f_str, Vystup &vystup)
 {
+    odloz_preruseni();
     pvm_setopt(PvmAutoErr, 0);
     int mytid = pvm_mytid();
     if (mytid < 0) {
         fprintf(stderr, "Nelze se spojit s PVM (pvm_mytid: %d), bezi demon pvmd?\n", mytid);
+        povol_preruseni();
         return false;
     }
     std::vector<char *> w_arg = argumenty_workeru(soubor, f_str);
     std::vector<int> wtids;
     bool hotovo = spust_workery(rozsahy, w_arg.data(), wtids) &&
                   sber_odpovedi(wtids, rozsahy, vystup);
+    if (preruseni_ceka())
+        zabij_workery(wtids);
     pvm_exit();
+    povol_preruseni();
     for (char *blok : w_arg)
         free(blok);
     return hotovo;
@@ -221,10 +243,11 @@ void vypis_pozice(FILE *fw, const Vystup &vystup)
 }
 
 // Prints the report and writes it to find_output.txt; false, with the message, when the file
-// could not be written whole (it is then removed).
-bool vypis_zpravu(const std::string &f_str, const char *soubor, const Vystup &vystup)
+// could not be written whole (the clean-up then removes it).
+bool vypis_zpravu(const std::string &f_str, const char *soubor, const Vystup &vystup,
+                  SouborZpravy &zprava)
 {
-    FILE *fw = open_f(VYSTUP, "w");
+    FILE *fw = zprava.fw;
     size_t celkem = 0;
     for (const std::vector<int> &odpoved : vystup)
         celkem += odpoved.size();
@@ -239,13 +262,14 @@ bool vypis_zpravu(const std::string &f_str, const char *soubor, const Vystup &vy
         obe(fw, "Vypis indexu, urcujicich pozice nalezenych podretezcu v retezci:\n");
         vypis_pozice(fw, vystup);
     }
-    if (fflush(fw) != 0 || ferror(fw)) {
-        fclose(fw);
+    // A signal between the rename and the mark would remove the report just put in place.
+    odloz_preruseni();
+    bool zapsano = dokonci_zpravu(zprava);
+    povol_preruseni();
+    if (!zapsano) {
         fprintf(stderr, "Soubor %s nelze cely zapsat, byl odstranen!\n", VYSTUP);
         return false;
     }
-    close_f(fw);
-    zprava_zapsana = true;
     return true;
 }
 
@@ -256,7 +280,20 @@ int hledej(int argc, char **argv)
     std::string f_str;
     if (!cti_zadani(argc, argv, num_workers, f_str))
         return 1;
-    atexit(odstran_starou_zpravu);
+    static SouborZpravy zprava;
+    uklizena_zprava = &zprava;
+    atexit(uklid_pri_konci);
+    zachytavej_preruseni(uklid_pri_konci);
+    // Before any work: a report that cannot be written would lose the whole search. Held
+    // against signals, so that the temporary file is never made unseen by the clean-up.
+    std::string chyba;
+    odloz_preruseni();
+    bool lze_zapsat = priprav_zpravu(VYSTUP, zprava, &chyba);
+    povol_preruseni();
+    if (!lze_zapsat) {
+        fprintf(stderr, "%s\n", chyba.c_str());
+        return 1;
+    }
     int delka_in = 0;
     if (!lze_cist_dvakrat(argv[1]) || !delka_textu(argv[1], delka_in))
         return 1;
@@ -267,7 +304,7 @@ int hledej(int argc, char **argv)
     Vystup vystup;
     if (plan.num_workers > 0 && !hledej_na_pvm(plan.rozsahy, argv[1], f_str, vystup))
         return 1;
-    return vypis_zpravu(f_str, argv[1], vystup) ? 0 : 1;
+    return vypis_zpravu(f_str, argv[1], vystup, zprava) ? 0 : 1;
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <pvm3.h>
 #include <sys/time.h>
 
+#include "preruseni.h"
+
 // When every host of the virtual machine stores ints alike, the reply's ints are left in
 // place and go out as they are when it is sent: no copy into the message and no conversion
 // at either end, which for millions of positions is most of the reply's cost. A virtual
@@ -54,7 +56,7 @@ int cekej_na_odpoved(int tid, std::set<int> &skoncene)
             return pvm_trecv(tid, ZNACKA_ODPOVED, &lhuta);
         }
         pvm_recvf(odpoved_nebo_oznameni);
-        int bufid = pvm_recv(tid, ZNACKA_ODPOVED);
+        int bufid = prijmi_do_preruseni(tid, ZNACKA_ODPOVED);
         pvm_recvf(nullptr);  // back to PVM's own matcher, which the grace receive above needs
         int delka = 0, tag = 0, odesilatel = 0;
         if (bufid < 0 || pvm_bufinfo(bufid, &delka, &tag, &odesilatel) < 0 ||

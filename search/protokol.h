@@ -20,8 +20,8 @@ void posli_odpoved(int farmer, std::vector<int> &pozice);
 void hlidej_workera(int tid);
 
 // Farmer: waits for worker tid's reply, noting in skoncene every ended worker or host PVM
-// announces meanwhile. Returns the reply's buffer, 0 when the worker ended without one, below
-// 0 when PVM fails.
+// announces meanwhile. Returns the reply's buffer, 0 when the worker ended without one or a
+// held-back signal waits, below 0 when PVM fails.
 int cekej_na_odpoved(int tid, std::set<int> &skoncene);
 
 // Farmer: unpacks the reply just received into pozice. False when its count is below 0 or
