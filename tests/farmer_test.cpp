@@ -368,11 +368,12 @@ TEST(Farmer, SignalUkonciWorkeryAOdstraniZpravu)
 TEST(Farmer, NejdelsiRetezecProjdeDelsiSeOdmitne)
 {
     TempDir dir;
-    const std::string vzor(131071, 'v');
-    dir.write("text.txt", "a" + vzor + "v\n");
+    // A pattern unlike the text but for one place keeps the worker's comparisons short.
+    const std::string vzor = "x" + std::string(131070, 'v');
+    dir.write("text.txt", "a" + vzor + "\n");
     RunResult r = hledej(dir, "text.txt", "1", vzor);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, VYZVA + zprava(vzor, "text.txt", {1, 2}, true));
+    EXPECT_EQ(r.out, VYZVA + zprava(vzor, "text.txt", {1}, true));
     r = hledej(dir, "text.txt", "1", vzor + "v");
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_EQ(r.out, VYZVA + "Hledany retezec je prilis dlouhy (131072 znaku), workerum lze "
