@@ -293,6 +293,24 @@ TEST(Farmer, ZpravuKterouNelzeZapsatOdmitnePredWorkery)
     EXPECT_EQ(obsah_slozky(dir.path()), "text.txt\n");
 }
 
+TEST(Farmer, ZpravaNahradiOdkazAPonechaPravaSouboru)
+{
+    namespace fs = std::filesystem;
+    TempDir dir;
+    dir.write("text.txt", "abab\n");
+    dir.write("jinam.txt", "stara zprava\n");
+    fs::create_symlink("jinam.txt", dir.file("find_output.txt"));
+    over_zpravu(hledej(dir, "text.txt", "2", "ab"), dir, "ab", {0, 2});
+    EXPECT_FALSE(fs::is_symlink(dir.file("find_output.txt")));
+    EXPECT_EQ(dir.read("jinam.txt"), "stara zprava\n");
+    fs::permissions(dir.file("find_output.txt"), fs::perms::owner_read | fs::perms::owner_write |
+                                                     fs::perms::group_read);
+    over_zpravu(hledej(dir, "text.txt", "2", "ba"), dir, "ba", {1});
+    EXPECT_EQ(fs::status(dir.file("find_output.txt")).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(obsah_slozky(dir.path()), "find_output.txt\njinam.txt\ntext.txt\n");
+}
+
 // Two runs in one folder: a failing one (its second worker waits for the file pokracuj, then
 // leaves without a reply) and a successful one, that either ends while the failing one still
 // runs or has ended before it starts. $1 is the tests' helper that finds tasks.
