@@ -17,10 +17,12 @@
 
 #include "hlp.h"
 #include "odklad.h"
+#include "preruseni.h"
 #include "protokol.h"
 #include "pvm_napoveda.h"
 #include "rozsahy.h"
 #include "sber.h"
+#include "soubor_zpravy.h"
 #include "standardni_proudy.h"
 #include "vstup.h"
 
@@ -34,15 +36,15 @@ const int DELKA_BODU = 48;
 // More workers than this take seconds to start; farmer then says how far it is.
 const size_t HLASIT_OD_WORKERU = 100;
 
-// Set once this run's report is written whole. Until then an older report in the folder
-// would pass for this run's result, so any end of the process removes it, also an end from
-// within the hlp functions.
-bool zprava_zapsana;
+// This run's report file. Until the report is in place, an older one in the folder would
+// pass for this run's result, so any end of the process cleans up: a failure, an exit from
+// within the hlp functions, a signal.
+SouborZpravy *uklizena_zprava;
 
-void odstran_starou_zpravu()
+void uklid_pri_konci()
 {
-    if (!zprava_zapsana)
-        remove(VYSTUP);
+    if (uklizena_zprava != nullptr)
+        uklid_zpravu(*uklizena_zprava);
 }
 
 // Reads the worker count and the pattern; prints why and returns false when unusable.
@@ -63,8 +65,9 @@ bool cti_zadani(int argc, char **argv, int &num_workers, std::string &f_str)
         printf("Nebyl zadan zadny retezec (vstup skoncil)!\n");
         return false;
     }
-    if (const char *chyba = chyba_vzoru(f_str)) {
-        printf("%s", chyba);
+    const std::string chyba = chyba_vzoru(f_str);
+    if (!chyba.empty()) {
+        printf("%s", chyba.c_str());
         return false;
     }
     return true;
@@ -118,13 +121,16 @@ double sekundy()
 // Starts one worker per range into wtids, each watched by PVM so that its end cannot go
 // unnoticed, each told where in the file its range starts (the last point of body before
 // it), so that it need not count line ends from the file's start; false, with the message,
-// when one cannot be started. Starting many takes a while: that is said on stderr.
+// when one cannot be started, or at an interrupt. Starting many takes a while: that is said
+// on stderr.
 bool spust_workery(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> &body,
                    char **w_arg, std::vector<int> &wtids)
 {
     const bool hlasit = rozsahy.size() > HLASIT_OD_WORKERU;
     double hlaseno = sekundy();
     for (const Rozsah &rozsah : rozsahy) {
+        if (preruseni_ceka())
+            return false;
         snprintf(w_arg[1], DELKA_CISLA, "%d", rozsah.odkud);
         snprintf(w_arg[2], DELKA_CISLA, "%d", rozsah.kam);
         snprintf(w_arg[4], DELKA_BODU, "%s", zapis_pocet(bod_pred(body, rozsah.odkud)).c_str());
@@ -153,12 +159,14 @@ bool spust_workery(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> 
 }
 
 // Gathers the replies into odklad, in start order; false, with the message naming the
-// worker, when one is lost without a usable reply.
+// worker, when one is lost without a usable reply; false without a message at an interrupt.
 bool sber(const std::vector<int> &wtids, const std::vector<Rozsah> &rozsahy, Odklad &odklad)
 {
     ZtrataWorkera ztrata;
     if (sber_odpovedi(wtids, rozsahy, odklad, ztrata))
         return true;
+    if (preruseni_ceka())
+        return false;
     const size_t i = ztrata.worker;
     if (ztrata.duvod == nullptr)
         fprintf(stderr, "Nalezene pozice nelze odlozit do docasneho souboru (%s)!\n",
@@ -181,15 +189,27 @@ std::vector<char *> argumenty_workeru(const char *soubor, const std::string &f_s
     return w_arg;
 }
 
+// Killed rather than told: a worker reads no message while it searches. One that has ended
+// already is simply not found.
+void zabij_workery(const std::vector<int> &wtids)
+{
+    for (int tid : wtids)
+        pvm_kill(tid);
+}
+
 // Joins PVM, runs one worker per range and gathers all positions in range order into
 // odklad; leaves PVM. False, with the message, when the search could not be done whole.
+// Signals wait while PVM is in use; an interrupt kills the workers, leaves PVM and then ends
+// the process.
 bool hledej_na_pvm(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> &body,
                    const char *soubor, const std::string &f_str, Odklad &odklad)
 {
+    odloz_preruseni();
     pvm_setopt(PvmAutoErr, 0);
     int mytid = pvm_mytid();
     if (mytid < 0) {
         fprintf(stderr, "Nelze se spojit s PVM (pvm_mytid: %d), bezi demon pvmd?\n", mytid);
+        povol_preruseni();
         return false;
     }
     std::vector<char *> w_arg = argumenty_workeru(soubor, f_str);
@@ -197,7 +217,10 @@ bool hledej_na_pvm(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> 
     zaloz_odklad(odklad, rozsahy.size());
     bool hotovo = spust_workery(rozsahy, body, w_arg.data(), wtids) &&
                   sber(wtids, rozsahy, odklad);
+    if (preruseni_ceka())
+        zabij_workery(wtids);
     pvm_exit();
+    povol_preruseni();
     for (char *blok : w_arg)
         free(blok);
     return hotovo;
@@ -245,10 +268,11 @@ bool vypis_pozice(FILE *fw, const Odklad &odklad, std::string *err)
 }
 
 // Prints the report and writes it to find_output.txt; false, with the message, when the file
-// could not be written whole (it is then removed).
-bool vypis_zpravu(const std::string &f_str, const char *soubor, const Odklad &odklad)
+// could not be written whole (the clean-up then removes it).
+bool vypis_zpravu(const std::string &f_str, const char *soubor, const Odklad &odklad,
+                  SouborZpravy &zprava)
 {
-    FILE *fw = open_f(VYSTUP, "w");
+    FILE *fw = zprava.fw;
     const int nalezeno_celkem = static_cast<int>(odklad.celkem);
     std::string chyba;
     if (nalezeno_celkem == 0) {
@@ -260,19 +284,19 @@ bool vypis_zpravu(const std::string &f_str, const char *soubor, const Odklad &od
                 soubor, nalezeno_celkem);
         obe(fw, "Vypis indexu, urcujicich pozice nalezenych podretezcu v retezci:\n");
         if (!vypis_pozice(fw, odklad, &chyba)) {
-            fclose(fw);
             fprintf(stderr, "Nalezene pozice nelze precist z docasneho souboru (%s), %s byl"
                             " odstranen!\n", chyba.c_str(), VYSTUP);
             return false;
         }
     }
-    if (fflush(fw) != 0 || ferror(fw)) {
-        fclose(fw);
+    // A signal between the rename and the mark would remove the report just put in place.
+    odloz_preruseni();
+    bool zapsano = dokonci_zpravu(zprava);
+    povol_preruseni();
+    if (!zapsano) {
         fprintf(stderr, "Soubor %s nelze cely zapsat, byl odstranen!\n", VYSTUP);
         return false;
     }
-    close_f(fw);
-    zprava_zapsana = true;
     return true;
 }
 
@@ -283,7 +307,20 @@ int hledej(int argc, char **argv)
     std::string f_str;
     if (!cti_zadani(argc, argv, num_workers, f_str))
         return 1;
-    atexit(odstran_starou_zpravu);
+    static SouborZpravy zprava;
+    uklizena_zprava = &zprava;
+    atexit(uklid_pri_konci);
+    zachytavej_preruseni(uklid_pri_konci);
+    // Before any work: a report that cannot be written would lose the whole search. Held
+    // against signals, so that the temporary file is never made unseen by the clean-up.
+    std::string chyba;
+    odloz_preruseni();
+    bool lze_zapsat = priprav_zpravu(VYSTUP, zprava, &chyba);
+    povol_preruseni();
+    if (!lze_zapsat) {
+        fprintf(stderr, "%s\n", chyba.c_str());
+        return 1;
+    }
     int delka_in = 0;
     std::vector<Pocet> body;
     if (!lze_cist_dvakrat(argv[1]) || !delka_textu(argv[1], delka_in, body))
@@ -294,7 +331,7 @@ int hledej(int argc, char **argv)
         printf("Zadan prilis velky pocet workeru, upravuji pocet na: %d.\n\n", plan.num_workers);
     Odklad odklad;
     bool hotovo = plan.num_workers == 0 || hledej_na_pvm(plan.rozsahy, body, argv[1], f_str, odklad);
-    hotovo = hotovo && vypis_zpravu(f_str, argv[1], odklad);
+    hotovo = hotovo && vypis_zpravu(f_str, argv[1], odklad, zprava);
     zavri_odklad(odklad);
     return hotovo ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "preruseni.h"
 #include "protokol.h"
 
 namespace {
@@ -100,7 +101,9 @@ bool sber_odpovedi(const std::vector<int> &wtids, const std::vector<Rozsah> &roz
     for (size_t i = 0; i < wtids.size(); i++)
         s.poradi[wtids[i]] = i;
     while (s.zbyva > 0) {
-        int bufid = pvm_recv(-1, -1);
+        int bufid = prijmi_do_preruseni(-1, -1);
+        if (bufid == 0)
+            return false;  // a held-back signal waits: the caller ends the run
         int delka = 0, tag = 0, odesilatel = 0;
         if (bufid < 0 || pvm_bufinfo(bufid, &delka, &tag, &odesilatel) < 0) {
             // PVM itself is lost: the first worker still awaited is named.

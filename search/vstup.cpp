@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 
 bool cti_cislo(const char *text, int &hodnota)
@@ -31,12 +32,19 @@ bool cti_slovo(FILE *vstup, std::string &slovo)
     return true;
 }
 
-const char *chyba_vzoru(const std::string &f_str)
+std::string chyba_vzoru(const std::string &f_str)
 {
     if (f_str.size() < 2)
         return "Spatne zadany retezec (velikost min. 2 znaky)!";
     // A NUL would cut the pattern short on its way to the workers and in the report.
     if (f_str.find('\0') != std::string::npos)
         return "Hledany retezec nesmi obsahovat znak NUL!\n";
-    return nullptr;
+    if (f_str.size() > NEJDELSI_VZOR) {
+        char zprava[160];
+        snprintf(zprava, sizeof zprava,
+                 "Hledany retezec je prilis dlouhy (%zu znaku), workerum lze predat nejvys %zu!\n",
+                 f_str.size(), NEJDELSI_VZOR);
+        return zprava;
+    }
+    return "";
 }

@@ -11,6 +11,10 @@ bool cti_cislo(const char *text, int &hodnota);
 // the input ends before a word starts.
 bool cti_slovo(FILE *vstup, std::string &slovo);
 
-// Why farmer cannot search for the pattern f_str, as the line it prints (shorter than 2
-// characters, or holding a NUL), or nullptr when it can.
-const char *chyba_vzoru(const std::string &f_str);
+// Longest pattern a worker can be handed: the kernel refuses a program argument of 32 pages
+// (131072 bytes with its NUL) or more, and PVM's spawn then fails without a word.
+const size_t NEJDELSI_VZOR = 131071;
+
+// Why farmer cannot search for the pattern f_str, as the text it prints (shorter than 2
+// characters, holding a NUL, longer than NEJDELSI_VZOR), or empty when it can.
+std::string chyba_vzoru(const std::string &f_str);

@@ -37,4 +37,15 @@ TEST(CtiSlovo, CteSlovaLibovolneDelkyMeziMezerami)
     EXPECT_EQ(slova(dlouhe + "\n"), std::vector<std::string>{dlouhe});
 }
 
+TEST(ChybaVzoru, OdmitneKratkyNulANejdelsiNezLzePredatWorkerum)
+{
+    EXPECT_EQ(chyba_vzoru("ab"), "");
+    EXPECT_EQ(chyba_vzoru(std::string(NEJDELSI_VZOR, 'v')), "");
+    EXPECT_EQ(chyba_vzoru("a"), "Spatne zadany retezec (velikost min. 2 znaky)!");
+    EXPECT_EQ(chyba_vzoru(std::string("a\0b", 3)), "Hledany retezec nesmi obsahovat znak NUL!\n");
+    EXPECT_EQ(chyba_vzoru(std::string(NEJDELSI_VZOR + 1, 'v')),
+              "Hledany retezec je prilis dlouhy (131072 znaku), workerum lze predat nejvys "
+              "131071!\n");
+}
+
 }  // namespace

@@ -1,4 +1,5 @@
-// Test-only stand-in for worker: answers late for the first range, then fails as the pattern says.
+// Test-only stand-in for worker: answers late for the first range, then fails (or waits) as
+// the pattern says.
 #include <pvm3.h>
 #include <unistd.h>
 
@@ -30,6 +31,10 @@ int main(int argc, char **argv)
         odpovez(3);  // announces positions it never sends
     } else if (strcmp(vzor, "prilis") == 0) {
         odpovez(1000000);  // more positions than its range has characters
+    } else if (strcmp(vzor, "cekej") == 0) {
+        // Busy until the test lets it go by making the file, as a worker on a huge text is.
+        while (access("pokracuj", F_OK) != 0)
+            usleep(10 * 1000);
     }
     // "odejdi" and the rest: join PVM and leave it without a reply
     pvm_parent();

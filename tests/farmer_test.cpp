@@ -1,8 +1,10 @@
 // Whole runs of farmer with the real worker (or a failing stand-in) on a private PVM daemon.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -241,15 +243,176 @@ TEST(Farmer, ZtracenyWorkerUkonciBehBezZpravy)
     }
 }
 
+// The names in folder, one a line, sorted.
+std::string obsah_slozky(const std::string &slozka)
+{
+    std::set<std::string> jmena;
+    for (const auto &polozka : std::filesystem::directory_iterator(slozka))
+        jmena.insert(polozka.path().filename().string());
+    std::string vypis;
+    for (const std::string &jmeno : jmena)
+        vypis += jmeno + "\n";
+    return vypis;
+}
+
 TEST(Farmer, NezapsanaZpravaSeOdstrani)
 {
+    // A file size limit of 1 KiB, far below the report: the write fails part way.
     TempDir dir;
-    dir.write("text.txt", "abab");
-    std::filesystem::create_symlink("/dev/full", dir.file("find_output.txt"));
-    RunResult r = hledej(dir, "text.txt", "2", "ab");
+    std::string text;
+    for (int i = 0; i < 2000; i++)
+        text += "ab-";
+    dir.write("text.txt", text + "\n");
+    dir.write("find_output.txt", "stara zprava\n");
+    RunResult r = run_program({script_path("pvm-run.sh"), "-e", program_path(""), "/bin/sh", "-c",
+                               "trap '' XFSZ; ulimit -f 1 && exec \"$@\"", "sh",
+                               program_path("farmer"), "text.txt", "2"},
+                              "ab\n", dir.path(), 60);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Soubor find_output.txt nelze cely zapsat, byl odstranen!\n");
-    EXPECT_FALSE(std::filesystem::is_symlink(dir.file("find_output.txt")));
+    EXPECT_EQ(obsah_slozky(dir.path()), "text.txt\n");
+}
+
+TEST(Farmer, ZpravuKterouNelzeZapsatOdmitnePredWorkery)
+{
+    // Without the worker program: a check made only after the start would say so instead.
+    TempDir bez_programu;
+    const std::string nelze = "fopen: Chyba pri praci se souborem : find_output.txt\n";
+    for (const char *priprava : {"mkfifo find_output.txt", "mkdir find_output.txt",
+                                 "ln -s /dev/full find_output.txt", "ln -s . find_output.txt"}) {
+        TempDir dir;
+        dir.write("text.txt", "abab\n");
+        RunResult r = run_program({"/bin/sh", "-c", std::string(priprava) + " && exec \"$@\"",
+                                   "sh", script_path("pvm-run.sh"), "-e", bez_programu.path(),
+                                   program_path("farmer"), "text.txt", "2"},
+                                  "ab\n", dir.path(), 30);
+        ASSERT_FALSE(r.timed_out) << priprava;
+        EXPECT_EQ(r.status, 1) << priprava;
+        EXPECT_EQ(r.out, VYZVA) << priprava;
+        EXPECT_EQ(r.err, nelze) << priprava;
+        EXPECT_EQ(obsah_slozky(dir.path()), "find_output.txt\ntext.txt\n") << priprava;
+    }
+    // A folder the user may not write to; root may write anywhere, so the run is a user's.
+    TempDir dir, prazdny;
+    dir.write("text.txt", "abab\n");
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::others_read |
+                                                 std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+    std::vector<std::string> argv = {program_path("farmer"), "text.txt", "2"};
+    if (geteuid() == 0)
+        argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                                   "--clear-groups"});
+    RunResult r = run_program(argv, "ab\n", dir.path(), 30, {"PVM_TMP=" + prazdny.path()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, nelze);
+    EXPECT_EQ(obsah_slozky(dir.path()), "text.txt\n");
+}
+
+TEST(Farmer, ZpravaNahradiOdkazAPonechaPravaSouboru)
+{
+    namespace fs = std::filesystem;
+    TempDir dir;
+    dir.write("text.txt", "abab\n");
+    dir.write("jinam.txt", "stara zprava\n");
+    fs::create_symlink("jinam.txt", dir.file("find_output.txt"));
+    over_zpravu(hledej(dir, "text.txt", "2", "ab"), dir, "ab", {0, 2});
+    EXPECT_FALSE(fs::is_symlink(dir.file("find_output.txt")));
+    EXPECT_EQ(dir.read("jinam.txt"), "stara zprava\n");
+    fs::permissions(dir.file("find_output.txt"), fs::perms::owner_read | fs::perms::owner_write |
+                                                     fs::perms::group_read);
+    over_zpravu(hledej(dir, "text.txt", "2", "ba"), dir, "ba", {1});
+    EXPECT_EQ(fs::status(dir.file("find_output.txt")).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(obsah_slozky(dir.path()), "find_output.txt\njinam.txt\ntext.txt\n");
+}
+
+// Two runs in one folder: a failing one (its second worker waits for the file pokracuj, then
+// leaves without a reply) and a successful one, that either ends while the failing one still
+// runs or has ended before it starts. $1 is the tests' helper that finds tasks.
+const char *const DVA_BEHY = R"sh(
+. "$1"
+run=$2 farmer=$3 programy=$4 nahradni=$5
+uspesny() { echo ab | "$run" -e "$programy" "$farmer" text.txt 2 >/dev/null; echo "uspesny: $?"; }
+neuspesny() { echo cekej | "$run" -e "$nahradni" "$farmer" text.txt 2 >/dev/null 2>&1; }
+echo stara > find_output.txt
+neuspesny & chybny=$!
+until [ -n "$(task_of_this_run worker)" ]; do sleep 0.01; done
+uspesny
+touch pokracuj
+wait $chybny; echo "neuspesny: $?"
+cat find_output.txt
+uspesny
+neuspesny; echo "neuspesny: $?"
+ls -A)sh";
+
+TEST(Farmer, NeuspesnyBehOdstraniJenZpravuKterouVidelNaZacatku)
+{
+    TempDir dir;
+    dir.write("text.txt", "ab-ab-ab-ab\n");  // room for two workers of the 5-letter "cekej"
+    RunResult r = run_program({"/bin/bash", "-c", DVA_BEHY, "sh", test_script_path("ulohy_behu.sh"),
+                               script_path("pvm-run.sh"), program_path("farmer"), program_path(""),
+                               KVS_TEST_BIN_DIR},
+                              "", dir.path(), 60);
+    ASSERT_FALSE(r.timed_out);
+    EXPECT_EQ(r.out, "uspesny: 0\nneuspesny: 1\n" + zprava("ab", "text.txt", {0, 3, 6, 9}, false) +
+                         "uspesny: 0\nneuspesny: 1\npokracuj\ntext.txt\n")
+        << r.err;
+}
+
+// Runs the command, then prints the worker tasks of this run still there a second later and
+// what is in the folder, and passes the command's status through. $0 is the tests' helper that
+// finds tasks.
+const char *const PO_BEHU_VYPIS_WORKERY = R"sh(
+. "$0"
+"$@"; status=$?
+for _ in $(seq 20); do
+  zbyvajici=$(task_of_this_run worker)
+  [ -z "$zbyvajici" ] && break
+  sleep 0.05
+done
+echo "zbyvajici workeri:${zbyvajici:+ $zbyvajici}"
+ls -A
+exit $status)sh";
+
+TEST(Farmer, SignalUkonciWorkeryAOdstraniZpravu)
+{
+    // The workers would wait for ever; 300 of them take a while to start, so the signal comes
+    // while they are started, with 3 while farmer waits for their replies.
+    const struct {
+        const char *signal, *workeru;
+        int status;
+    } pripady[] = {{"INT", "300", 130}, {"TERM", "3", 143}, {"HUP", "3", 129}};
+    for (const auto &p : pripady) {
+        TempDir dir;
+        dir.write("text.txt", std::string(4000, 'x') + "\n");
+        dir.write("find_output.txt", "stara zprava\n");
+        RunResult r = run_program(
+            {test_script_path("zabij_za_behu.sh"), "task:worker", "task:farmer", p.signal, "--",
+             script_path("pvm-run.sh"), "-e", KVS_TEST_BIN_DIR, "/bin/bash", "-c",
+             PO_BEHU_VYPIS_WORKERY, test_script_path("ulohy_behu.sh"), program_path("farmer"),
+             "text.txt", p.workeru},
+            "cekej\n", dir.path(), 60);
+        ASSERT_FALSE(r.timed_out) << p.signal;
+        EXPECT_EQ(r.status, p.status) << p.signal << r.out << r.err;
+        EXPECT_EQ(r.out, VYZVA + "zbyvajici workeri:\ntext.txt\n") << p.signal << r.err;
+    }
+}
+
+TEST(Farmer, NejdelsiRetezecProjdeDelsiSeOdmitne)
+{
+    TempDir dir;
+    // A pattern unlike the text but for one place keeps the worker's comparisons short.
+    const std::string vzor = "x" + std::string(131070, 'v');
+    dir.write("text.txt", "a" + vzor + "\n");
+    RunResult r = hledej(dir, "text.txt", "1", vzor);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, VYZVA + zprava(vzor, "text.txt", {1}, true));
+    r = hledej(dir, "text.txt", "1", vzor + "v");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, VYZVA + "Hledany retezec je prilis dlouhy (131072 znaku), workerum lze "
+                             "predat nejvys 131071!\n");
 }
 
 TEST(Farmer, ZavrenyNeboPlnyVystupNeposkodiZpravuASkonciChybou)
