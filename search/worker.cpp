@@ -83,6 +83,16 @@ bool posli(Odesilani &o, std::vector<int> &pozice, bool posledni)
     return true;
 }
 
+// The window the worker maps its file in: about as much as its part and the way to it, so that
+// it does not fault in megabytes it never looks at, which with a thousand workers on one text
+// would be most of their cost; a longer way comes in more windows.
+size_t okno_pro(const Pocet &zacatek, int kam)
+{
+    const size_t konec = static_cast<size_t>(kam) + 1;
+    const size_t potreba = konec - std::min(konec, zacatek.surovych - zacatek.vynechanych);
+    return std::clamp(potreba + potreba / 8 + 4096, size_t{64} << 10, VELIKOST_BLOKU);
+}
+
 // The search, sending farmer each piece of positions as it fills and the last piece after a
 // whole search; returns the exit status. A worker whose range is cut short sends no last piece,
 // so farmer never takes its positions for a whole reply.
@@ -93,6 +103,7 @@ int hledej(int argc, char **argv)
     if (!cti_argumenty(argc, argv, odkud, kam, pruchod.zacatek))
         return 1;
     Odesilani o;
+    pruchod.velikost_bloku = okno_pro(pruchod.zacatek, kam);
     pruchod.kus = kus_pozic();
     pruchod.odber = [&o](std::vector<int> &pozice) {
         o.dobre = posli(o, pozice, false);
