@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // charge-input: asks for the parameters of a point charge above a plate.
 #include "naboj.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Prompts for the parameters of a point charge above a plate.
 #pragma once
 

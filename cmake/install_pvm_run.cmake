@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Install step: scripts/pvm-run.sh becomes <bin>/pvm-run, told where its helpers and the task
 # programs lie relative to itself (a task folder outside the prefix is named as it is).
 # The top level sets KVS_SOURCE_DIR, KVS_BINARY_DIR, KVS_BIN_DIR, KVS_HELPER_DIR, KVS_PVM_TASK_DIR.

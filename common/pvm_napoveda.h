@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Advice for a user whose PVM daemon could not find a task program to spawn.
 #pragma once
 

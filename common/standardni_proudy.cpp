@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Standard streams of every program.
 #include "standardni_proudy.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Standard streams of every program: a closed descriptor must not be taken over by another
 // file, and a report that could not be written must not pass for a completed one.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The workers' log "delnik.out": opened so that no kind of file can block the opener.
 #include "kubo_log.h"
 

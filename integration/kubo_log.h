@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The workers' log "delnik.out": emptied by the master at start, appended to by every worker,
 // and never anything but a regular file, so that neither side can block on opening it.
 #pragma once

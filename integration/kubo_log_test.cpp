@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Unit tests of the workers' log: emptied, appended to, and refused unless a regular file.
 #include <gtest/gtest.h>
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kubo-main: the mass of a cuboid by the midpoint rule, cut into slabs along x and computed
 // by kubo-worker tasks of a PVM virtual machine, each given its next slab as soon as it
 // returns the last one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The integration master's plan: its arguments and the slabs it hands out, without PVM.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: kubo-main's seven arguments. Arbitrary strings must end either in a message
 // or in parameters with which the run is finite: workers within the table, a unit size of at
 // least one percent, a finite step that moves every coordinate, a finite cell volume, and a

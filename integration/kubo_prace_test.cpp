@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Unit tests of the master's argument checks and slab plan.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The master's book of workers and work units.
 #include "kubo_prideleni.h"
 

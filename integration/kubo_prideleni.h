@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The master's book of workers and work units: who holds which slab, which results have
 // been counted, and which slabs of lost workers wait to be handed out again. No PVM here.
 #pragma once

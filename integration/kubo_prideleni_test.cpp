@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Unit tests of the master's book of workers and units, lost workers included.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Density functions and midpoint integration of one box of the cuboid.
 #pragma once
 

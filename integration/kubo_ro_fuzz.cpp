@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the fast kernel against the cell-by-cell one, bit for bit, on arbitrary boxes
 // of at most NEJVIC_BUNEK cells (progress lines included), and the closed form for equal
 // terms against the plain loop. The first byte chooses which, and the vector path.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Speed of the midpoint kernel against two baselines measured in the same run: a plain chain
 // of as many dependent double additions as the box has cells (the bound of any kernel that
 // adds the cells' terms one after another), and that kind of kernel itself, the loops hoisted

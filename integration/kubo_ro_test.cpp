@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Unit tests of the density functions and the midpoint kernel.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kubo-worker: a task spawned by kubo-main; computes the partial mass of every slab it is
 // sent and logs its life in "delnik.out", which all workers of a run share.
 #include <pvm3.h>

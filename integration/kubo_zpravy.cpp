@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The messages between kubo-main and its kubo-worker tasks, packed and unpacked.
 #include "kubo_zpravy.h"
 

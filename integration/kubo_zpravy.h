@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The messages between kubo-main and its kubo-worker tasks: every tag of the pair, and the
 // one place where each message is packed and unpacked.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Matrix file loading and printing for matrix-power.
 #include "matice.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: matrix-power on an arbitrary "matice.txt". Any input must end in a clean
 // status (0, or 1 with the malformed-file message), never a crash, a hang or a read past
 // the data.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Unit tests of the matrix loader and the dot-product step.
 #include <gtest/gtest.h>
 

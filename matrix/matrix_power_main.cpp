@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // matrix-power: squares the matrix in "matice.txt" and multiplies its last row by it.
 #include <cstdio>
 #include <new>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Matrix square and row-vector product for matrix-power.
 #include "mocnina.h"
 

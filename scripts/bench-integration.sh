@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Speed of the integration: the kernel against a chain of dependent additions and against
 # adding the cells one by one, on one slab of the README example and on its whole cuboid;
 # then the example end to end on a private PVM virtual machine, for densities 1, 2 and 3,

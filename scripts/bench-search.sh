@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Benchmark of the substring search: farmer with 1, 2 and 4 workers on a private PVM virtual
 # machine, against grep -F -o -b (written to a file) and cat (to /dev/null), on five kinds of
 # text at two sizes; also both passes in one process, and peak memory of farmer and workers.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the project; installs nothing (scripts/install-deps.sh does).
 # usage: scripts/build.sh [--sanitize | --programs]
 #   (no option)   programs and tests in build/

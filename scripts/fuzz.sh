@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang and the address and undefined-behaviour sanitizers,
 # runs each for the given time from the committed seed corpora, and prints the executions
 # done and the findings per target. Findings are kept in build-fuzz/findings/<target>/.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages of the given groups that are missing; returns at once when
 # every one is there.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Remote shell for a PVM virtual machine whose hosts are network namespaces of this machine.
 #
 # usage: scripts/netns-rsh.sh HOST [-l USER] COMMAND...

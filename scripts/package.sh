@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and makes the Debian package of the programs in build/
 # (cpack -G DEB); prints the package's path.
 # usage: scripts/package.sh

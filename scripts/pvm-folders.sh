@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by pvm-run.sh and pvm-hosts.sh: the options and folders of a private virtual machine.
 
 # Where spawned task programs are looked up unless told otherwise: the build's program folder

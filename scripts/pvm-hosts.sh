@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs one command inside a private PVM virtual machine of several hosts, all on this machine.
 #
 # usage: scripts/pvm-hosts.sh [-n HOSTS] [-e PROGRAM_FOLDER[:FOLDER...]] [--] COMMAND [ARGS...]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs one command inside a private PVM virtual machine that lives exactly as long as it.
 #
 # usage: scripts/pvm-run.sh [-e PROGRAM_FOLDER[:FOLDER...]] [-o FILE] [--] COMMAND [ARGS...]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and runs the main example: the mass of a 20 x 10 x 1
 # cuboid by five PVM workers, inside a private virtual machine started for it. The workers'
 # progress lines are kept in tasks.txt of a temporary folder and shown at the end.

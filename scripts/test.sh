@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and runs the whole test suite.
 # usage: scripts/test.sh [--sanitize]   (the second form builds and tests with sanitizers)
 set -euo pipefail

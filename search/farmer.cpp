@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // farmer: parallel substring search master; one PVM worker task per range of the text.
 #include "farmer.h"
 

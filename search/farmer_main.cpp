@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // farmer: finds every occurrence of a pattern in a text file with PVM worker tasks.
 #include "farmer.h"
 #include "standardni_proudy.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The worker's search over one range of the joined text, straight on the raw bytes: a vector
 // filter picks the few places where the pattern may start, a check walks past line ends there,
 // and the occurrences that cross from one block into the next are checked at the seam.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The worker's search: every occurrence of a pattern in one range of a file's joined text.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the worker's search: every occurrence in a range, compared with a naive search of
 // the text read_file builds, over texts full of line ends, in blocks of many sizes.
 #include "hledani.h"

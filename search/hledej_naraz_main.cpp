@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // hledej_naraz: both passes of the search in one process, farmer's count and then one
 // worker's search of the whole text; the benchmark's yardstick for what PVM adds.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // hlp: file, text and allocation helpers of the substring search.
 #include "hlp.h"
 

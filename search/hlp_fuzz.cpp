@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the joined text of arbitrary bytes (NUL bytes, lone CRs, long lines, no final
 // line end), read in blocks of any size, mapped or read, must equal a plain reference join;
 // its counted length must equal the text's, and a worker's search of a range must find the

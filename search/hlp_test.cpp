@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the hlp helpers: joining of lines and the failure exits.
 #include "hlp.h"
 #include "orakula.h"

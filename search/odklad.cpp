@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Store of the positions farmer receives, in memory and past a bound in a temporary file.
 #include "odklad.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Store of the positions farmer receives: kept in memory up to a bound, the rest in an
 // unlinked temporary file, and read back worker by worker in start order.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of farmer's store of positions: what goes in comes out worker by worker, in memory
 // and in its temporary file alike.
 #include "odklad.h"

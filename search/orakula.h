@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test oracles of the search, written the plain way for tests and fuzz targets to compare
 // against: the line join and a naive search.
 #pragma once

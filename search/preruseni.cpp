@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // farmer's INT, TERM and HUP.
 #include "preruseni.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // farmer's INT, TERM and HUP: the run cleans up after itself and ends by the same signal.
 #pragma once
 

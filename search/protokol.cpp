@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Messages between farmer and its workers, packed and unpacked.
 #include "protokol.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Messages between farmer and its workers: every tag of the pair, and the one place where the
 // reply is packed and unpacked.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Line ends of raw text: which bytes the joined text leaves out, counted block by block.
 #include "radky.h"
 

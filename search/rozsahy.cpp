@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Range layout of the substring search.
 #include "rozsahy.h"
 

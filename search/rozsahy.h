@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Range layout of the substring search: which part of the text each worker searches.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the range layout: the known tables and every occurrence in exactly one range.
 #include "rozsahy.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // farmer's collection of the workers' replies: one receive of any message at a time, so that
 // pieces of every worker are stored as they come and none waits in farmer's memory.
 #include "sber.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // farmer's collection of the workers' replies, piece by piece as they come, into the store.
 #pragma once
 

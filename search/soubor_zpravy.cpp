@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The report file, made whole beside its place and renamed into it.
 #include "soubor_zpravy.h"
 

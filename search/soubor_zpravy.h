@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The report file: written as a temporary file beside it and put in its place only whole, so
 // that no run truncates a report early or leaves a half-written one.
 #pragma once

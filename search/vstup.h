@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checks of what the user gives the search programs: numbers in arguments, a word on input.
 #pragma once
 

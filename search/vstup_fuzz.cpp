@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: farmer's worker count argument and typed pattern, then the range layout they
 // lead to. Arbitrary input must end in a refusal or in ranges that lie inside the text,
 // overlap by the pattern length less one, and hold every possible occurrence in exactly one.

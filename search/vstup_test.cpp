@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the checks of numbers in arguments and of the pattern word on input.
 #include "vstup.h"
 

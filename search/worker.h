@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // worker: searches one range of a text file for a pattern and replies to farmer over PVM.
 #pragma once
 

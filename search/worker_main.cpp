@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // worker: the search task that farmer spawns for one range of the text.
 #include "standardni_proudy.h"
 #include "worker.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pvm-run-tasker: starts the tasks of a private PVM virtual machine in place of its daemon and
 // keeps every line they write, whole and tagged with the task's identifier, in one file.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole tagged lines out of a task's output, which arrives in pieces of any size.
 #include "radky.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // radky: a spawned task's output cut into whole lines, each tagged with the task's identifier.
 #pragma once
 

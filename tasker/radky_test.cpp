@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tagged lines of a task's output, whatever the pieces it arrives in.
 #include "radky.h"
 

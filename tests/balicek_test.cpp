@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Debian package as a user gets it: made by cpack from this build, unpacked into a scratch
 // root with dpkg -x (never installed onto the machine), and run from there.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole runs of charge-input with answers given in several shapes.
 #include <gtest/gtest.h>
 

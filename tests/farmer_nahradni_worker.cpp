@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test-only stand-in for worker: answers late for the first range, then fails (or waits) as
 // the pattern says.
 #include <pvm3.h>

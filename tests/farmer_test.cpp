@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole runs of farmer with the real worker (or a failing stand-in) on a private PVM daemon.
 #include <gtest/gtest.h>
 #include <unistd.h>

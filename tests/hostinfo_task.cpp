@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test-only PVM task: tells its parent on which host and in which folder it runs.
 //
 // usage: hostinfo_task [wait]

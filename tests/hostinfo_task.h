@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Message tags shared by the test-only task hostinfo_task and the master multihost_probe.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checks of kubo-main's report against the slab plan computed in the test itself.
 #include "kubo_kontrola.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole runs of kubo-main with its kubo-worker tasks, each on a private PVM virtual machine.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

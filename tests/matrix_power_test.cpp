@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole runs of matrix-power, compared byte for byte.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test-only PVM master: spreads hostinfo_task over the hosts, or loses a task or a host.
 //
 // usage: multihost_probe spread COUNT

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kubo-main and farmer on a virtual machine of three hosts (scripts/pvm-hosts.sh): the tasks
 // spread over all hosts and the results equal those of one host, also when a task is killed
 // or a host halts in the middle of a run.

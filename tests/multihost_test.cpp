@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs on a virtual machine of several hosts made by scripts/pvm-hosts.sh, and what it leaves.
 #include <gtest/gtest.h>
 #include <unistd.h>

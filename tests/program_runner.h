@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a real program of the build as a child process and captures everything it does.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // scripts/pvm-run.sh as a user meets it: the tasks' lines kept with -o, signals, the daemon's
 // descriptor limit.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test-only PVM task for the runs of pvm-run.sh: tasks that misbehave as real ones may.
 //
 // usage: pvm_run_uloha neposlusne N    spawns N copies that ignore TERM and sleep two minutes,

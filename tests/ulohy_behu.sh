@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by test helpers: the tasks of the run in the current folder.
 # A task of this run is one whose working folder is the current folder, so tasks of other
 # runs are never touched; its host is its network namespace.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test-only PVM task that watches a run from beside it: it asks the virtual machine for its
 // tasks again and again and prints on how many hosts tasks of the given program were seen.
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Test helper: runs a command and, at a given moment of its run, kills one process of it, as
 # a crash or a lost host would; then prints the command's standard output and passes its exit
 # status through.
