@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 const char *const PROMENNA_CESTY_CPU = "KVS_CESTA_CPU";
 
