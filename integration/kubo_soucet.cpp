@@ -6,25 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-static double z_bitu(uint64_t b)
-{
-    double x;
-    memcpy(&x, &b, sizeof x);
-    return x;
-}
-
-bool do_binady(double s, Binada &b)
-{
-    uint64_t exponent = bity(s) >> 52;  // a set sign bit makes it larger than 2047
-    if (exponent < 54 || exponent > 2045)
-        return false;
-    b.m = (bity(s) & (DVE_NA_52 - 1)) | DVE_NA_52;
-    b.u = z_bitu((exponent - 52) << 52);
-    b.na_u = z_bitu((2098 - exponent) << 52);
-    b.zacatek = z_bitu(exponent << 52);
-    return true;
-}
-
 // How many of n additions of c to s give s + k q u in one step, and the sum after them.
 // 0 when the next addition must be a real one: s below c, unusual values, an odd m meeting a
 // tie (the addition evens it, and from an even m a tie adds the even neighbour, q, each time),
@@ -81,12 +62,6 @@ double pricti_stejne(double soucet, double clen, unsigned long long n,
     if (clen < 0 && (soucet < 0 || soucet == 0))
         return -pricti_kladne(-soucet, -clen, n, statistika);
     return pricti_kladne(soucet, clen, n, statistika);
-}
-
-size_t delka_bloku(size_t zbyva)
-{
-    size_t delka = std::min(zbyva, DELKA_BLOKU) / SKUPINA * SKUPINA;
-    return delka > 0 ? delka : zbyva;
 }
 
 // Out of line: inlined into the row loop, the compiler kept the running sum in memory, a

@@ -4,6 +4,7 @@
 // compiles it for each width a CPU path has.
 #pragma once
 
+#include <algorithm>
 #include <cfloat>
 #include <cstddef>
 #include <cstdint>
@@ -46,9 +47,28 @@ inline uint64_t bity(double x)
     return b;
 }
 
+inline double z_bitu(uint64_t b)
+{
+    double x;
+    memcpy(&x, &b, sizeof x);
+    return x;
+}
+
 // Fills b for s in [2^-969, 2^1022), where u/2, 1/u and 2^(e+1) are normal doubles, so that
-// scaling by them is exact; false for zero, negative, smaller, larger or NaN values.
-bool do_binady(double s, Binada &b);
+// scaling by them is exact; false for zero, negative, smaller, larger or NaN values. Inline,
+// as are the helpers below: a sum whose address went to another file would have to be kept
+// in memory through the block loop.
+inline bool do_binady(double s, Binada &b)
+{
+    uint64_t exponent = bity(s) >> 52;  // a set sign bit makes it larger than 2047
+    if (exponent < 54 || exponent > 2045)
+        return false;
+    b.m = (bity(s) & (DVE_NA_52 - 1)) | DVE_NA_52;
+    b.u = z_bitu((exponent - 52) << 52);
+    b.na_u = z_bitu((2098 - exponent) << 52);
+    b.zacatek = z_bitu(exponent << 52);
+    return true;
+}
 
 inline double z_binady(const Binada &b) { return (double)b.m * b.u; }
 
@@ -59,7 +79,11 @@ const size_t SKUPINA = 8;
 
 // Length of the block that starts zbyva cells before the end of a row: whole vector groups
 // up to DELKA_BLOKU, or the short rest of the row.
-size_t delka_bloku(size_t zbyva);
+inline size_t delka_bloku(size_t zbyva)
+{
+    size_t delka = std::min(zbyva, DELKA_BLOKU) / SKUPINA * SKUPINA;
+    return delka > 0 ? delka : zbyva;
+}
 
 // Real additions of the terms (xy + zs[k]) * objem, k < n, in loop order.
 double pricti_po_jednom(double soucet, double xy, const double *zs, size_t n, double objem);
