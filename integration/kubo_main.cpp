@@ -96,14 +96,12 @@ static void zabij_pri_preruseni(const BehHlavniho &beh)
 // up is told on standard output, in the run's own lines.
 static int spocitej(BehHlavniho &beh)
 {
-    beh.mytid = prihlas_do_pvm();
-    if (beh.mytid < 0) {
-        fprintf(stderr, "Hlavni: Nelze se spojit s PVM (bezi demon pvmd?), cislo chyby %d\n",
-                beh.mytid);
+    std::string chyba;
+    if (!prihlas_se(&beh.mytid, &chyba)) {
+        fprintf(stderr, "Hlavni: %s\n", chyba.c_str());
         return 1;
     }
     printf("Hlavni %d: Prihlasen do PVM\n", beh.mytid);
-    std::string chyba;
     bool hotovo = probehni(beh, &chyba);
     if (!chyba.empty())
         printf("Hlavni %d: %s\n", beh.mytid, chyba.c_str());

@@ -29,34 +29,24 @@ static void log(BehDelnika &beh, const std::string &radek)
     }
 }
 
-// A failed PVM call ends the worker with one line in its log.
-static bool selhalo(BehDelnika &beh, const std::string &chyba)
-{
-    log(beh, naformatuj("Delnik %d: %s, koncim\n", beh.mytid, chyba.c_str()));
-    return false;
-}
-
-static bool zpracuj_jednotku(BehDelnika &beh)
+static bool zpracuj_jednotku(BehDelnika &beh, std::string *chyba)
 {
     Jednotka j;
     double d;
     int funkce;
-    std::string chyba;
-    if (!rozbal_jednotku(&j, &d, &funkce, &chyba))
-        return selhalo(beh, chyba);
+    if (!rozbal_jednotku(&j, &d, &funkce, chyba))
+        return false;
     HlaseniPostupu postup = [&beh](int procento) {
         printf("%s", radek_postupu(beh.mytid, procento).c_str());
     };
     double dilci = vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d, funkce, postup);
     log(beh, naformatuj("Delnik %d: Dilci hmotnost: %6.10f\n", beh.mytid, dilci));
-    if (!posli_vysledek(beh.chief_tid, beh.mytid, dilci, &chyba))
-        return selhalo(beh, chyba);
-    return true;
+    return posli_vysledek(beh.chief_tid, beh.mytid, dilci, chyba);
 }
 
 // Waits for the master's messages; work is handled before a stop that came after it, as
 // the master sends them in that order. A master that is lost ends the worker too.
-static bool smycka_prace(BehDelnika &beh)
+static bool smycka_prace(BehDelnika &beh, std::string *chyba)
 {
     bool ukoncit = false;
     while (!ukoncit) {
@@ -64,18 +54,16 @@ static bool smycka_prace(BehDelnika &beh)
         int zprava = prijmi_zpravu(-1, znacka, odesilatel);
         // The daemon of this host is gone: nothing will ever arrive again.
         if (zprava < 0) {
-            log(beh, naformatuj("Delnik %d: Spojeni s PVM ztraceno (cislo chyby %d), koncim\n",
-                                beh.mytid, zprava));
+            *chyba = naformatuj("Spojeni s PVM ztraceno (cislo chyby %d), koncim", zprava);
             return false;
         }
         if (znacka == ZNACKA_KONEC_ULOHY) {
-            log(beh, naformatuj("Delnik %d: Hlavni proces %d skoncil, koncim\n", beh.mytid,
-                                beh.chief_tid));
+            *chyba = naformatuj("Hlavni proces %d skoncil, koncim", beh.chief_tid);
             return false;
         }
         if (odesilatel != beh.chief_tid)
             continue;
-        if (znacka == ZNACKA_PRACE && !zpracuj_jednotku(beh))
+        if (znacka == ZNACKA_PRACE && !zpracuj_jednotku(beh, chyba))
             return false;
         if (znacka == ZNACKA_KONEC) {
             ukoncit = true;
@@ -85,18 +73,17 @@ static bool smycka_prace(BehDelnika &beh)
     return true;
 }
 
-static bool prihlas_delnika(BehDelnika &beh)
+// Joins PVM as a task that kubo-main started; otherwise the whole line for standard error.
+static bool prihlas_delnika(BehDelnika &beh, std::string *chyba)
 {
-    beh.mytid = prihlas_do_pvm();
-    if (beh.mytid < 0) {
-        fprintf(stderr, "Delnik: Nelze se spojit s PVM (bezi demon pvmd?), cislo chyby %d\n",
-                beh.mytid);
+    if (!prihlas_se(&beh.mytid, chyba)) {
+        *chyba = "Delnik: " + *chyba;
         return false;
     }
     // Started by hand rather than by kubo-main, no announcement would ever come.
     if (rodic_delnika() < 0) {
-        fprintf(stderr, "Delnik %d: Nebyl spusten hlavnim procesem kubo-main, koncim\n",
-                beh.mytid);
+        *chyba = naformatuj("Delnik %d: Nebyl spusten hlavnim procesem kubo-main, koncim",
+                            beh.mytid);
         odhlas_z_pvm();
         return false;
     }
@@ -105,23 +92,21 @@ static bool prihlas_delnika(BehDelnika &beh)
 
 // Learns the master from its announcement and reports ready, unless the announcement came
 // from someone other than the task that started this worker.
-static bool prijmi_hlavniho(BehDelnika &beh)
+static bool prijmi_hlavniho(BehDelnika &beh, std::string *chyba)
 {
-    std::string chyba;
-    if (!prijmi_ohlaseni(&beh.chief_tid, &chyba))
-        return selhalo(beh, chyba);
+    if (!prijmi_ohlaseni(&beh.chief_tid, chyba))
+        return false;
     int rodic = rodic_delnika();
     if (rodic != beh.chief_tid) {
-        log(beh, naformatuj("Delnik %d: Ohlasil se hlavni %d, ale spustil me %d, koncim\n",
-                            beh.mytid, beh.chief_tid, rodic));
+        *chyba = naformatuj("Ohlasil se hlavni %d, ale spustil me %d, koncim", beh.chief_tid,
+                            rodic);
         return false;
     }
-    if (!hlidej_hlavniho(beh.chief_tid, &chyba) ||
-        !posli_pripraven(beh.chief_tid, beh.mytid, &chyba))
-        return selhalo(beh, chyba);
-    return true;
+    return hlidej_hlavniho(beh.chief_tid, chyba) &&
+           posli_pripraven(beh.chief_tid, beh.mytid, chyba);
 }
 
+// What ends a run after joining goes into the log, with the worker's own prefix.
 int main()
 {
     hlidej_standardni_proudy();
@@ -129,21 +114,22 @@ int main()
     // started this task.
     prejdi_do_slozky_logu();
     BehDelnika beh;
-    if (!prihlas_delnika(beh))
-        return 1;
-    log(beh, naformatuj("Delnik %d: Vytvoren\n", beh.mytid));
-    if (!prijmi_hlavniho(beh) || !smycka_prace(beh)) {
-        odhlas_z_pvm();
+    std::string chyba;
+    if (!prihlas_delnika(beh, &chyba)) {
+        fprintf(stderr, "%s\n", chyba.c_str());
         return 1;
     }
+    log(beh, naformatuj("Delnik %d: Vytvoren\n", beh.mytid));
+    bool zastaven = prijmi_hlavniho(beh, &chyba) && smycka_prace(beh, &chyba);
     // The leaving line is written before the stopped reply: once the master has every reply
     // it ends the run, and the virtual machine may be halted with it, so a line written
     // later could be lost.
-    log(beh, naformatuj("Delnik %d: Koncim s behem\n", beh.mytid));
-    std::string chyba;
-    bool zastaven = posli_zastaven(beh.chief_tid, beh.mytid, &chyba);
+    if (zastaven) {
+        log(beh, naformatuj("Delnik %d: Koncim s behem\n", beh.mytid));
+        zastaven = posli_zastaven(beh.chief_tid, beh.mytid, &chyba);
+    }
     if (!zastaven)
-        selhalo(beh, chyba);
+        log(beh, naformatuj("Delnik %d: %s\n", beh.mytid, chyba.c_str()));
     odhlas_z_pvm();
     return zastaven ? 0 : 1;
 }

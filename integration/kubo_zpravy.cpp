@@ -9,6 +9,15 @@
 #include <climits>
 #include <cstdlib>
 
+bool prihlas_se(int *mytid, std::string *chyba)
+{
+    *mytid = prihlas_do_pvm();
+    if (*mytid >= 0)
+        return true;
+    *chyba = naformatuj("Nelze se spojit s PVM (bezi demon pvmd?), cislo chyby %d", *mytid);
+    return false;
+}
+
 const char *const PROGRAM_DELNIKA = "kubo-worker.exe";
 
 const char *const PROMENNA_SLOZKY_LOGU = "KUBO_SLOZKA_LOGU";

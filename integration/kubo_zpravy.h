@@ -19,6 +19,10 @@ enum ZnackaZpravy {
     ZNACKA_VYSLEDEK = 8,   // partial result: worker identifier, partial mass
 };
 
+// Joins PVM, this task's identifier in *mytid; the message, in both programs' words, says
+// whether a daemon runs.
+bool prihlas_se(int *mytid, std::string *chyba);
+
 // The worker program, by the name the daemon looks for in its program path.
 extern const char *const PROGRAM_DELNIKA;
 
