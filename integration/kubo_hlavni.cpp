@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "kubo_zpravy.h"
-#include "pvm_napoveda.h"
 
 // Failed starts of one worker slot before the run is given up.
 static const int POKUSU_NA_DELNIKA = 5;
@@ -29,8 +28,7 @@ static std::vector<int> delnici_krome(const Prideleni &p, std::initializer_list<
 // Why a worker could not be found and what to do, each line with the master's prefix.
 static void poradit_pri_nenalezenem_delnikovi(const BehHlavniho &beh)
 {
-    for (const std::string &radek :
-         napoveda_nenalezeneho_programu(PROGRAM_DELNIKA, architektura_hostitele(beh.mytid)))
+    for (const std::string &radek : napoveda_k_delnikovi(beh.mytid))
         fprintf(stderr, "Hlavni %d: %s\n", beh.mytid, radek.c_str());
 }
 

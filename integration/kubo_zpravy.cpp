@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "pvm_napoveda.h"
+
 bool prihlas_se(int *mytid, std::string *chyba)
 {
     *mytid = prihlas_do_pvm();
@@ -39,6 +41,11 @@ bool prejdi_do_slozky_logu()
 int spust_delnika() { return spust_ulohu(PROGRAM_DELNIKA, {}); }
 
 bool delnik_nenalezen(int kod) { return kod == PvmNoFile; }
+
+std::vector<std::string> napoveda_k_delnikovi(int mytid)
+{
+    return napoveda_nenalezeneho_programu(PROGRAM_DELNIKA, architektura_hostitele(mytid));
+}
 
 bool zjisti_hostitele(int tid, int *hostitel, std::string *chyba)
 {

@@ -45,6 +45,10 @@ int spust_delnika();
 // Whether spust_delnika's code kod says that the daemon did not find PROGRAM_DELNIKA.
 bool delnik_nenalezen(int kod);
 
+// Why the daemon of task mytid's host may not have found PROGRAM_DELNIKA and what to do,
+// line by line.
+std::vector<std::string> napoveda_k_delnikovi(int mytid);
+
 // The PVM identifier of the host task tid runs on, in *hostitel.
 bool zjisti_hostitele(int tid, int *hostitel, std::string *chyba);
 
