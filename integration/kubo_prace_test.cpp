@@ -6,7 +6,7 @@
 #include <string>
 
 #include "kubo_prace.h"
-#include "kubo_ro.h"
+#include "kubo_jadro.h"
 
 namespace {
 
@@ -97,10 +97,9 @@ void over_konecny_beh(Argumenty argumenty)
     if (!(p.kvadr.x / p.d <= 40 && p.kvadr.y / p.d <= 40))
         return;
     double hmotnost = 0.0;
-    testing::internal::CaptureStdout();
     for (const Jednotka &j : plan_jednotek(p.kvadr, p.velikost_prace))
-        hmotnost += vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, p.d, p.druh_funkce);
-    testing::internal::GetCapturedStdout();
+        hmotnost += vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, p.d, p.druh_funkce,
+                            HlaseniPostupu());
     EXPECT_TRUE(std::isfinite(hmotnost)) << popis;
 }
 
@@ -165,6 +164,26 @@ TEST(PlanPrace, PetProcentDavaDvacetVrstev)
     ASSERT_EQ(plan.size(), 20u);
     EXPECT_EQ(plan[19].xod, (20 / 100.0) * 95);
     EXPECT_EQ(plan[19].xdo, 20.0);
+}
+
+// The last slab ends at the edge itself, also where the inner slabs' formula would not reach
+// it: x / 100 * 100 is not x for edges like 3/7, and a unit size that divides 100 brings the
+// last slab to exactly 100 percent.
+TEST(PlanPrace, PosledniVrstvaKonciPresneNaHrane)
+{
+    int nerovnych = 0;
+    for (int citatel = 1; citatel <= 60; citatel++) {
+        Kvadr k;
+        k.x = citatel / 7.0;
+        nerovnych += (k.x / 100.0) * 100 != k.x;
+        for (int velikost : {1, 3, 4, 5, 10, 20, 25, 33, 50, 99, 100}) {
+            std::vector<Jednotka> plan = plan_jednotek(k, velikost);
+            EXPECT_EQ(plan.back().xdo, k.x) << citatel << "/7, " << velikost << " %";
+            for (size_t i = 1; i < plan.size(); i++)
+                EXPECT_EQ(plan[i].xod, plan[i - 1].xdo) << citatel << "/7, " << velikost;
+        }
+    }
+    EXPECT_GT(nerovnych, 5);
 }
 
 }  // namespace

@@ -12,23 +12,23 @@ int najdi_delnika(const Prideleni &p, int tid)
     return -1;
 }
 
-static int nova_jednotka(Prideleni &p)
+static int nova_jednotka(Prideleni &p, const ParametryBehu &parametry)
 {
     VydanaJednotka j;
     j.od_procent = p.zadana_prace;
-    j.box = dalsi_jednotka(p.kvadr, p.zadana_prace, p.velikost_prace);
+    j.box = dalsi_jednotka(parametry.kvadr, p.zadana_prace, parametry.velikost_prace);
     p.jednotky.push_back(j);
     return (int)p.jednotky.size() - 1;
 }
 
-int vydej_jednotku(Prideleni &p, int i)
+int vydej_jednotku(Prideleni &p, int i, const ParametryBehu &parametry)
 {
     int cislo;
     if (!p.vracene.empty()) {
         cislo = p.vracene.front();
         p.vracene.pop_front();
     } else if (p.zadana_prace < 100) {
-        cislo = nova_jednotka(p);
+        cislo = nova_jednotka(p, parametry);
     } else {
         return -1;
     }

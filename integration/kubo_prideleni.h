@@ -31,8 +31,6 @@ struct VydanaJednotka {
 };
 
 struct Prideleni {
-    Kvadr kvadr;
-    int velikost_prace = 0;
     int zadana_prace = 0;         // percent of the x edge handed out for the first time
     int pracujicich_workeru = 0;  // workers holding a unit
     std::vector<Delnik> delnici;
@@ -45,9 +43,9 @@ struct Prideleni {
 // Index of the worker with that task identifier, or -1.
 int najdi_delnika(const Prideleni &p, int tid);
 
-// Gives worker i its next unit: one of a lost worker first, else a fresh slab. Returns the
-// unit's number, or -1 when nothing is left to hand out.
-int vydej_jednotku(Prideleni &p, int i);
+// Gives worker i its next unit: one of a lost worker first, else a fresh slab of the run's
+// plan. Returns the unit's number, or -1 when nothing is left to hand out.
+int vydej_jednotku(Prideleni &p, int i, const ParametryBehu &parametry);
 
 // Takes the partial mass dilci of worker i for the unit it holds. Returns false when that
 // unit's result was already counted (a lost worker's late result and its rerun can both

@@ -1,51 +1,29 @@
 // SPDX-License-Identifier: MIT
-// The messages between kubo-main and its kubo-worker tasks, packed and unpacked.
+// The messages between kubo-main and its kubo-worker tasks, packed and unpacked, and the
+// pair's other PVM calls.
 #include "kubo_zpravy.h"
 
 #include <pvm3.h>
-#include <sys/time.h>
-
 #include <unistd.h>
 
 #include <climits>
-#include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
-#include "kubo_ro.h"
+#include "pvm_napoveda.h"
 
-bool prihlas_se(const char *role)
+bool prihlas_se(int *mytid, std::string *chyba)
 {
-    // Failures are told by the programs, in Czech, rather than by libpvm's automatic messages.
-    pvm_setopt(PvmAutoErr, 0);
-    mytid = pvm_mytid();
-    if (mytid < 0) {
-        fprintf(stderr, "%s: Nelze se spojit s PVM (bezi demon pvmd?), cislo chyby %d\n", role,
-                mytid);
-        return false;
-    }
-    return true;
+    *mytid = prihlas_do_pvm();
+    if (*mytid >= 0)
+        return true;
+    *chyba = naformatuj("Nelze se spojit s PVM (bezi demon pvmd?), cislo chyby %d", *mytid);
+    return false;
 }
 
-int prijmi_zpravu(double lhuta_s, int &znacka, int &odesilatel)
-{
-    int zprava;
-    if (lhuta_s < 0) {
-        zprava = pvm_recv(-1, -1);
-    } else {
-        timeval lhuta;
-        lhuta.tv_sec = (time_t)lhuta_s;
-        lhuta.tv_usec = (suseconds_t)((lhuta_s - std::floor(lhuta_s)) * 1e6);
-        zprava = pvm_trecv(-1, -1, &lhuta);
-    }
-    if (zprava > 0) {
-        int bytes;
-        pvm_bufinfo(zprava, &bytes, &znacka, &odesilatel);
-    }
-    return zprava;
-}
+const char *const PROGRAM_DELNIKA = "kubo-worker.exe";
 
 const char *const PROMENNA_SLOZKY_LOGU = "KUBO_SLOZKA_LOGU";
+
 bool predej_slozku_logu()
 {
     char slozka[PATH_MAX];
@@ -60,73 +38,106 @@ bool prejdi_do_slozky_logu()
     return slozka != nullptr && slozka[0] == '/' && chdir(slozka) == 0;
 }
 
-void posli_ohlaseni(const int *delnici, int pocet)
+int spust_delnika() { return spust_ulohu(PROGRAM_DELNIKA, {}); }
+
+bool delnik_nenalezen(int kod) { return kod == PvmNoFile; }
+
+std::vector<std::string> napoveda_k_delnikovi(int mytid)
 {
-    pvm_initsend(PvmDataDefault);
-    pvm_pkint(&mytid, 1, 1);
-    pvm_mcast(const_cast<int *>(delnici), pocet, ZNACKA_HLAVNI);
+    return napoveda_nenalezeneho_programu(PROGRAM_DELNIKA, architektura_hostitele(mytid));
 }
 
-void posli_jednotku(int tid, const Jednotka &j, double d, int druh_funkce)
+bool zjisti_hostitele(int tid, int *hostitel, std::string *chyba)
 {
-    pvm_initsend(PvmDataDefault);
-    for (double hodnota : {j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d})
-        pvm_pkdouble(&hodnota, 1, 1);
-    pvm_pkint(&druh_funkce, 1, 1);
-    pvm_send(tid, ZNACKA_PRACE);
+    *hostitel = pvm_tidtohost(tid);
+    if (*hostitel >= 0)
+        return true;
+    *chyba = chyba_volani("pvm_tidtohost", *hostitel);
+    return false;
 }
 
-void posli_konec(const int *delnici, int pocet)
+bool hlidej_delniky(const std::vector<int> &delnici, std::string *chyba)
 {
-    pvm_initsend(PvmDataDefault);
-    pvm_mcast(const_cast<int *>(delnici), pocet, ZNACKA_KONEC);
+    return hlidej_konec_uloh(delnici, chyba) && hlidej_hostitele_uloh(delnici, chyba);
 }
 
-int prijmi_ohlaseni()
+bool zabij_delniky(const std::vector<int> &delnici, std::string *chyba)
 {
-    pvm_recv(-1, ZNACKA_HLAVNI);
-    return rozbal_tid();
+    bool vsichni = true;
+    for (int tid : delnici) {
+        int kod = pvm_kill(tid);
+        if (kod < 0 && vsichni) {
+            *chyba = chyba_volani("pvm_kill", kod);
+            vsichni = false;
+        }
+    }
+    return vsichni;
 }
 
-void posli_pripraven(int chief_tid)
+bool posli_ohlaseni(int hlavni, const std::vector<int> &delnici, std::string *chyba)
 {
-    pvm_initsend(PvmDataDefault);
-    pvm_pkint(&mytid, 1, 1);
-    pvm_send(chief_tid, ZNACKA_PRIPRAVEN);
+    return zacni_zpravu(chyba) && zabal(&hlavni, 1, chyba) &&
+           rozesli(delnici, ZNACKA_HLAVNI, chyba);
 }
 
-void posli_vysledek(int chief_tid, double dilci)
+bool posli_jednotku(int tid, const Jednotka &j, double d, int druh_funkce, std::string *chyba)
 {
-    pvm_initsend(PvmDataDefault);
-    pvm_pkint(&mytid, 1, 1);
-    pvm_pkdouble(&dilci, 1, 1);
-    pvm_send(chief_tid, ZNACKA_VYSLEDEK);
+    const double hodnoty[] = {j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d};
+    return zacni_zpravu(chyba) && zabal(hodnoty, 7, chyba) && zabal(&druh_funkce, 1, chyba) &&
+           posli(tid, ZNACKA_PRACE, chyba);
 }
 
-void posli_zastaven(int chief_tid)
+bool posli_konec(const std::vector<int> &delnici, std::string *chyba)
+{
+    return zacni_zpravu(chyba) && rozesli(delnici, ZNACKA_KONEC, chyba);
+}
+
+int rodic_delnika() { return pvm_parent(); }
+
+bool prijmi_ohlaseni(int *hlavni, std::string *chyba)
+{
+    int zprava = pvm_recv(-1, ZNACKA_HLAVNI);
+    if (zprava < 0) {
+        *chyba = chyba_volani("pvm_recv", zprava);
+        return false;
+    }
+    return rozbal(hlavni, 1, chyba);
+}
+
+bool hlidej_hlavniho(int hlavni, std::string *chyba) { return hlidej_konec_uloh({hlavni}, chyba); }
+
+bool posli_pripraven(int hlavni, int mytid, std::string *chyba)
+{
+    return zacni_zpravu(chyba) && zabal(&mytid, 1, chyba) &&
+           posli(hlavni, ZNACKA_PRIPRAVEN, chyba);
+}
+
+bool posli_vysledek(int hlavni, int mytid, double dilci, std::string *chyba)
+{
+    return zacni_zpravu(chyba) && zabal(&mytid, 1, chyba) && zabal(&dilci, 1, chyba) &&
+           posli(hlavni, ZNACKA_VYSLEDEK, chyba);
+}
+
+bool posli_zastaven(int hlavni, int mytid, std::string *chyba)
 {
     // No new buffer: the current one already begins with this worker's identifier (its last
     // result or its ready message), and the master reads only that first item.
-    pvm_pkint(&mytid, 1, 1);
-    pvm_send(chief_tid, ZNACKA_KONEC);
+    return zabal(&mytid, 1, chyba) && posli(hlavni, ZNACKA_KONEC, chyba);
 }
 
-int rozbal_tid()
+bool rozbal_tid(int *tid, std::string *chyba) { return rozbal(tid, 1, chyba); }
+
+bool rozbal_jednotku(Jednotka *j, double *d, int *druh_funkce, std::string *chyba)
 {
-    int tid = 0;
-    pvm_upkint(&tid, 1, 1);
-    return tid;
+    double hodnoty[7];
+    if (!rozbal(hodnoty, 7, chyba) || !rozbal(druh_funkce, 1, chyba))
+        return false;
+    *j = Jednotka{hodnoty[0], hodnoty[1], hodnoty[2], hodnoty[3], hodnoty[4], hodnoty[5]};
+    *d = hodnoty[6];
+    return true;
 }
 
-void rozbal_jednotku(Jednotka &j, double &d, int &druh_funkce)
+bool rozbal_vysledek(int *tid, double *dilci, std::string *chyba)
 {
-    for (double *hodnota : {&j.xod, &j.yod, &j.zod, &j.xdo, &j.ydo, &j.zdo, &d})
-        pvm_upkdouble(hodnota, 1, 1);
-    pvm_upkint(&druh_funkce, 1, 1);
-}
-
-void rozbal_vysledek(int &tid, double &dilci)
-{
-    tid = rozbal_tid();
-    pvm_upkdouble(&dilci, 1, 1);
+    return rozbal_tid(tid, chyba) && rozbal(dilci, 1, chyba);
 }

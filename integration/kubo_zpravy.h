@@ -1,9 +1,15 @@
 // SPDX-License-Identifier: MIT
-// The messages between kubo-main and its kubo-worker tasks: every tag of the pair, and the
-// one place where each message is packed and unpacked.
+// The messages between kubo-main and its kubo-worker tasks, and every other PVM call the pair
+// makes: the tags, spawning and watching the workers, each message packed and unpacked.
+// Joining, leaving, waiting for a message and the daemons' notices are common/pvm_spojeni.h's.
+// A failed call is told in *chyba as "<call> selhalo (cislo chyby <code>)".
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "kubo_prace.h"
+#include "pvm_spojeni.h"
 
 enum ZnackaZpravy {
     ZNACKA_HLAVNI = 4,     // master announcement: the master's task identifier
@@ -11,20 +17,14 @@ enum ZnackaZpravy {
     ZNACKA_KONEC = 6,      // stop (master to workers, empty), stopped (worker to master)
     ZNACKA_PRACE = 7,      // work unit: x, y, z from; x, y, z to; step; density number
     ZNACKA_VYSLEDEK = 8,   // partial result: worker identifier, partial mass
-    // Notices from the PVM daemons, never sent by a task: a task has exited (its identifier),
-    // a host has been lost (the identifier of its daemon).
-    ZNACKA_KONEC_ULOHY = 90,
-    ZNACKA_KONEC_HOSTITELE = 91,
 };
 
-// Joins PVM and sets mytid. On failure prints why on standard error, with role ("Hlavni",
-// "Delnik") in front, and returns false. libpvm's own messages are switched off.
-bool prihlas_se(const char *role);
+// Joins PVM, this task's identifier in *mytid; the message, in both programs' words, says
+// whether a daemon runs.
+bool prihlas_se(int *mytid, std::string *chyba);
 
-// Waits for the next message from anyone, at most lhuta_s seconds (below 0: for ever).
-// Returns its buffer with the tag in znacka and the sender in odesilatel, 0 when the time
-// ran out, or PVM's negative error code when no message can ever come.
-int prijmi_zpravu(double lhuta_s, int &znacka, int &odesilatel);
+// The worker program, by the name the daemon looks for in its program path.
+extern const char *const PROGRAM_DELNIKA;
 
 // Environment variable in which the master hands its working folder to the workers it spawns.
 extern const char *const PROMENNA_SLOZKY_LOGU;
@@ -39,24 +39,47 @@ bool predej_slozku_logu();
 // such folder.
 bool prejdi_do_slozky_logu();
 
-// Master to every worker of the table: its own identifier (tag 4).
-void posli_ohlaseni(const int *delnici, int pocet);
+// Master: starts one PROGRAM_DELNIKA. Its task identifier, or PVM's negative error code.
+int spust_delnika();
+
+// Whether spust_delnika's code kod says that the daemon did not find PROGRAM_DELNIKA.
+bool delnik_nenalezen(int kod);
+
+// Why the daemon of task mytid's host may not have found PROGRAM_DELNIKA and what to do,
+// line by line.
+std::vector<std::string> napoveda_k_delnikovi(int mytid);
+
+// The PVM identifier of the host task tid runs on, in *hostitel.
+bool zjisti_hostitele(int tid, int *hostitel, std::string *chyba);
+
+// Master: asks the daemons for a notice of each worker's end and of the loss of its host.
+bool hlidej_delniky(const std::vector<int> &delnici, std::string *chyba);
+
+// Master: kills the workers, all of them even when one kill fails.
+bool zabij_delniky(const std::vector<int> &delnici, std::string *chyba);
+
+// Master to every worker given: its own identifier hlavni (tag 4).
+bool posli_ohlaseni(int hlavni, const std::vector<int> &delnici, std::string *chyba);
 // Master to one worker: the box j with step d and density druh_funkce (tag 7).
-void posli_jednotku(int tid, const Jednotka &j, double d, int druh_funkce);
+bool posli_jednotku(int tid, const Jednotka &j, double d, int druh_funkce, std::string *chyba);
 // Master to the workers given: stop (tag 6). The message is empty; workers read nothing.
-void posli_konec(const int *delnici, int pocet);
+bool posli_konec(const std::vector<int> &delnici, std::string *chyba);
 
-// Worker: blocks for the announcement and returns the master's identifier.
-int prijmi_ohlaseni();
-// Worker to master: ready (tag 5).
-void posli_pripraven(int chief_tid);
-// Worker to master: the partial mass of its unit (tag 8).
-void posli_vysledek(int chief_tid, double dilci);
-// Worker to master: stopped (tag 6).
-void posli_zastaven(int chief_tid);
+// Worker: the task that spawned it, or PVM's negative code when none did.
+int rodic_delnika();
+// Worker: blocks for the announcement; the master's identifier in *hlavni.
+bool prijmi_ohlaseni(int *hlavni, std::string *chyba);
+// Worker: asks the daemons for a notice of the master's end.
+bool hlidej_hlavniho(int hlavni, std::string *chyba);
+// Worker mytid to master hlavni: ready (tag 5).
+bool posli_pripraven(int hlavni, int mytid, std::string *chyba);
+// Worker mytid to master hlavni: the partial mass of its unit (tag 8).
+bool posli_vysledek(int hlavni, int mytid, double dilci, std::string *chyba);
+// Worker mytid to master hlavni: stopped (tag 6).
+bool posli_zastaven(int hlavni, int mytid, std::string *chyba);
 
-// Unpacking the message just received. A task identifier: the first item of the ready and
-// stopped replies and of both notices.
-int rozbal_tid();
-void rozbal_jednotku(Jednotka &j, double &d, int &druh_funkce);
-void rozbal_vysledek(int &tid, double &dilci);
+// Unpacking the message just received; false when it holds less than its tag promises. A task
+// identifier: the first item of the ready and stopped replies and of both notices.
+bool rozbal_tid(int *tid, std::string *chyba);
+bool rozbal_jednotku(Jednotka *j, double *d, int *druh_funkce, std::string *chyba);
+bool rozbal_vysledek(int *tid, double *dilci, std::string *chyba);

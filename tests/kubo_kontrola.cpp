@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "kubo_ro.h"
+#include "kubo_jadro.h"
 #include "program_runner.h"
 
 static std::string desetinne(double hodnota)
@@ -27,10 +27,9 @@ Kvadr kvadr(double x, double y, double z)
 std::vector<double> dilci_hmotnosti(const Kvadr &kvadr, double d, int funkce, int velikost)
 {
     std::vector<double> hmotnosti;
-    testing::internal::CaptureStdout();
     for (const Jednotka &j : plan_jednotek(kvadr, velikost))
-        hmotnosti.push_back(vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d, funkce));
-    testing::internal::GetCapturedStdout();
+        hmotnosti.push_back(
+            vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d, funkce, HlaseniPostupu()));
     return hmotnosti;
 }
 

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "kubo_kontrola.h"
-#include "kubo_ro.h"
+#include "kubo_jadro.h"
 #include "program_runner.h"
 
 namespace fs = std::filesystem;
@@ -30,11 +30,11 @@ namespace {
 // out, sorted: what the workers of the run must have written between them.
 std::vector<std::string> ocekavany_postup(const Kvadr &k, double d, int funkce, int velikost)
 {
-    testing::internal::CaptureStdout();
+    std::string vystup;
+    HlaseniPostupu postup = [&](int procento) { vystup += radek_postupu(0, procento); };
     for (const Jednotka &j : plan_jednotek(k, velikost))
-        vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d, funkce);
-    std::vector<std::string> radky =
-        matching(testing::internal::GetCapturedStdout(), "Delnik \\d+: (Pocitam .*)");
+        vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d, funkce, postup);
+    std::vector<std::string> radky = matching(vystup, "Delnik \\d+: (Pocitam .*)");
     std::sort(radky.begin(), radky.end());
     return radky;
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Unit tests of the density functions and the midpoint kernel.
+// Unit tests of the density functions, the midpoint kernel and its exact summation.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "cesta_cpu.h"
+#include "kubo_jadro_vnitrni.h"
 #include "kubo_prace.h"
 #include "kubo_ro.h"
 
@@ -27,22 +29,22 @@ struct Beh {
     std::string vystup;
 };
 
-typedef double (*Kernel)(double, double, double, double, double, double, double, int);
-
-// Runs a kernel with its progress lines caught in memory (glibc lets stdout be reassigned):
-// the tests below run it on thousands of boxes.
-Beh spocitej(Kernel kernel, const Box &b, int funkce)
+// The fast kernel, counting its ways in *statistika unless null.
+Beh spocitej(const Box &b, int funkce, StatistikaJadra *statistika = nullptr)
 {
-    char *text = nullptr;
-    size_t delka = 0;
-    FILE *pamet = open_memstream(&text, &delka);
-    FILE *puvodni = stdout;
-    stdout = pamet;
-    double m = kernel(b.xod, b.yod, b.zod, b.xdo, b.ydo, b.zdo, b.d, funkce);
-    stdout = puvodni;
-    fclose(pamet);
-    Beh beh{m, std::string(text, delka)};
-    free(text);
+    Beh beh{0, ""};
+    HlaseniPostupu postup = [&](int procento) { beh.vystup += radek_postupu(7, procento); };
+    beh.hmotnost = vypocti(b.xod, b.yod, b.zod, b.xdo, b.ydo, b.zdo, b.d, funkce, postup,
+                           statistika);
+    return beh;
+}
+
+// The cell-by-cell kernel, its progress lines as worker 7 prints them.
+Beh spocitej_primo(const Box &b, int funkce)
+{
+    Beh beh{0, ""};
+    HlaseniPostupu postup = [&](int procento) { beh.vystup += radek_postupu(7, procento); };
+    beh.hmotnost = vypocti_primo(b.xod, b.yod, b.zod, b.xdo, b.ydo, b.zdo, b.d, funkce, postup);
     return beh;
 }
 
@@ -64,36 +66,36 @@ std::string popis(const Box &b)
 }
 
 // The paths of the block summation this CPU can run.
-std::vector<CestaJadra> cesty_tohoto_cpu()
+std::vector<CestaCpu> cesty_tohoto_cpu()
 {
-    CestaJadra vychozi = cesta_jadra();
-    std::vector<CestaJadra> cesty;
-    for (CestaJadra c : {CESTA_ZAKLADNI, CESTA_AVX2})
-        if (zvol_cestu_jadra(c))
+    std::vector<CestaCpu> cesty;
+    for (CestaCpu c : {CESTA_SSE2, CESTA_AVX2, CESTA_AVX512})
+        if (cpu_umi(c))
             cesty.push_back(c);
-    zvol_cestu_jadra(vychozi);
     return cesty;
 }
 
-Beh spocitej_na_ceste(CestaJadra cesta, const Box &b, int funkce)
+Beh spocitej_na_ceste(CestaCpu cesta, const Box &b, int funkce,
+                      StatistikaJadra *statistika = nullptr)
 {
-    CestaJadra vychozi = cesta_jadra();
-    zvol_cestu_jadra(cesta);
-    Beh beh = spocitej(vypocti, b, funkce);
-    zvol_cestu_jadra(vychozi);
+    CestaCpu vychozi = cesta_cpu();
+    zvol_cestu_cpu(cesta);
+    Beh beh = spocitej(b, funkce, statistika);
+    zvol_cestu_cpu(vychozi);
     return beh;
 }
 
 // The fast kernel, on every path this CPU runs, gives the very bits and lines of the
 // cell-by-cell one.
-::testing::AssertionResult shodny_s_primym(const Box &b, int funkce)
+::testing::AssertionResult shodny_s_primym(const Box &b, int funkce,
+                                           StatistikaJadra *statistika = nullptr)
 {
-    Beh primy = spocitej(vypocti_primo, b, funkce);
-    for (CestaJadra cesta : cesty_tohoto_cpu()) {
-        Beh rychly = spocitej_na_ceste(cesta, b, funkce);
+    Beh primy = spocitej_primo(b, funkce);
+    for (CestaCpu cesta : cesty_tohoto_cpu()) {
+        Beh rychly = spocitej_na_ceste(cesta, b, funkce, statistika);
         if (!stejne_bity(rychly.hmotnost, primy.hmotnost) || rychly.vystup != primy.vystup)
             return ::testing::AssertionFailure()
-                   << nazev_cesty_jadra(cesta) << ", funkce " << funkce << ", box " << popis(b)
+                   << nazev_cesty_cpu(cesta) << ", funkce " << funkce << ", box " << popis(b)
                    << ": " << presne(rychly.hmotnost) << " instead of " << presne(primy.hmotnost)
                    << (rychly.vystup != primy.vystup ? ", other progress lines" : "");
     }
@@ -111,37 +113,36 @@ TEST(Hustota, CtyriDruhyFunkce)
 
 TEST(Integrace, JednotkovaHustotaNaKvadru20x10x1)
 {
-    EXPECT_EQ(vypocti(0, 0, 0, 20, 10, 1, 0.5, 1), 200.0);
+    EXPECT_EQ(spocitej({0, 0, 0, 20, 10, 1, 0.5}, 1).hmotnost, 200.0);
 }
 
 TEST(Integrace, HustotaXNaJednotkoveKrychli)
 {
-    EXPECT_EQ(vypocti(0, 0, 0, 1, 1, 1, 0.5, 2), 0.5);
+    EXPECT_EQ(spocitej({0, 0, 0, 1, 1, 1, 0.5}, 2).hmotnost, 0.5);
 }
 
 TEST(Integrace, HranaNedelitelnaKrokemPridaVrstvuPresHranu)
 {
     // x from 0 to 1.2 with step 0.5: cells at 0, 0.5 and 1.0, the last reaching 1.5.
-    EXPECT_EQ(vypocti(0, 0, 0, 1.2, 1, 1, 0.5, 1), 1.5);
+    EXPECT_EQ(spocitej({0, 0, 0, 1.2, 1, 1, 0.5}, 1).hmotnost, 1.5);
 }
 
 TEST(Integrace, PrazdnyBoxNicNevypise)
 {
-    Beh b = spocitej(vypocti, {3, 0, 0, 3, 1, 1, 0.1}, 1);
+    Beh b = spocitej({3, 0, 0, 3, 1, 1, 0.1}, 1);
     EXPECT_EQ(b.hmotnost, 0.0);
     EXPECT_EQ(b.vystup, "");
 }
 
 TEST(Integrace, PostupSeHlasiOdJednohoProcentaANikdyNeDoSta)
 {
-    mytid = 7;
-    Beh b = spocitej(vypocti, {0, 0, 0, 1, 0.1, 0.1, 0.25}, 1);
+    Beh b = spocitej({0, 0, 0, 1, 0.1, 0.1, 0.25}, 1);
     // Rows start at 0, 0.25, 0.5 and 0.75 of the edge.
     EXPECT_EQ(b.vystup,
               "Delnik 7: Pocitam dilci hmotnost [25%]\n"
               "Delnik 7: Pocitam dilci hmotnost [50%]\n"
               "Delnik 7: Pocitam dilci hmotnost [75%]\n");
-    b = spocitej(vypocti, {0, 0, 0, 1, 0.01, 0.01, 0.001}, 1);
+    b = spocitej({0, 0, 0, 1, 0.01, 0.01, 0.001}, 1);
     EXPECT_EQ(b.vystup.find("[0%]"), std::string::npos);
     EXPECT_EQ(b.vystup.find("[100%]"), std::string::npos);
     EXPECT_NE(b.vystup.find("Delnik 7: Pocitam dilci hmotnost [1%]\n"), std::string::npos);
@@ -149,10 +150,12 @@ TEST(Integrace, PostupSeHlasiOdJednohoProcentaANikdyNeDoSta)
 
 TEST(CestyJadra, VychoziJeNejsirsiCoCpuUmi)
 {
-    std::vector<CestaJadra> cesty = cesty_tohoto_cpu();
+    if (getenv(PROMENNA_CESTY_CPU) != nullptr)
+        GTEST_SKIP() << PROMENNA_CESTY_CPU << " chooses the path";
+    std::vector<CestaCpu> cesty = cesty_tohoto_cpu();
     ASSERT_FALSE(cesty.empty());
-    EXPECT_EQ(cesty.front(), CESTA_ZAKLADNI);
-    EXPECT_EQ(cesta_jadra(), cesty.back());
+    EXPECT_EQ(cesty.front(), CESTA_SSE2);
+    EXPECT_EQ(cesta_cpu(), cesty.back());
 }
 
 double nahodne(std::mt19937_64 &nahoda, double od, double po)
@@ -220,30 +223,30 @@ Box remizovy_box(std::mt19937_64 &nahoda)
 TEST(Integrace, RychlyKernelJeBitoveShodnySPrimym)
 {
     std::mt19937_64 nahoda(20261208);
-    statistika_jadra = {};
+    StatistikaJadra statistika = {};
     for (int i = 0; i < 3000; i++) {
         Box b = nahodny_box(nahoda, 20000);
         for (int funkce : {1, 2, 3, 4, 0})
-            ASSERT_TRUE(shodny_s_primym(b, funkce)) << "box " << i;
+            ASSERT_TRUE(shodny_s_primym(b, funkce, &statistika)) << "box " << i;
     }
     // The boxes reached the integer sums, and their limits.
-    EXPECT_GT(statistika_jadra.skoky, 0u);
-    EXPECT_GT(statistika_jadra.bloky, 0u);
-    EXPECT_GT(statistika_jadra.bloky_po_jednom, 0u);
+    EXPECT_GT(statistika.skoky, 0u);
+    EXPECT_GT(statistika.bloky, 0u);
+    EXPECT_GT(statistika.bloky_po_jednom, 0u);
 }
 
 TEST(Integrace, RemizyAPrechodyBinadJsouBitoveShodne)
 {
     std::mt19937_64 nahoda(7031);
-    statistika_jadra = {};
+    StatistikaJadra statistika = {};
     for (int i = 0; i < 2000; i++) {
         Box b = remizovy_box(nahoda);
         for (int funkce : {1, 2, 3})
-            ASSERT_TRUE(shodny_s_primym(b, funkce)) << "box " << i;
+            ASSERT_TRUE(shodny_s_primym(b, funkce, &statistika)) << "box " << i;
     }
-    EXPECT_GT(statistika_jadra.remizy, 0u);
-    EXPECT_GT(statistika_jadra.bloky_s_remizou, 0u);
-    EXPECT_GT(statistika_jadra.bloky, 0u);
+    EXPECT_GT(statistika.remizy, 0u);
+    EXPECT_GT(statistika.bloky_s_remizou, 0u);
+    EXPECT_GT(statistika.bloky, 0u);
 }
 
 // Masses large enough that "%6.10f" prints every bit of them.
@@ -288,24 +291,24 @@ TEST(Integrace, KazdaVrstvaPrikladuJeBitoveShodna)
     for (int funkce = 1; funkce <= 3; funkce++) {
         const Jednotka &j = plan[5];
         Box vrstva{j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, 0.005};
-        EXPECT_TRUE(stejne_bity(spocitej(vypocti_primo, vrstva, funkce).hmotnost,
+        EXPECT_TRUE(stejne_bity(spocitej_primo(vrstva, funkce).hmotnost,
                                 HMOTNOSTI_PRIKLADU[5][funkce - 1]));
-        statistika_jadra = {};
+        StatistikaJadra statistika = {};
         double bunek = 0;
-        for (CestaJadra cesta : cesty_tohoto_cpu())
+        for (CestaCpu cesta : cesty_tohoto_cpu())
             for (size_t i = 0; i < plan.size(); i++) {
                 Box b{plan[i].xod, plan[i].yod, plan[i].zod, plan[i].xdo, plan[i].ydo, plan[i].zdo,
                       0.005};
-                double m = spocitej_na_ceste(cesta, b, funkce).hmotnost;
+                double m = spocitej_na_ceste(cesta, b, funkce, &statistika).hmotnost;
                 EXPECT_TRUE(stejne_bity(m, HMOTNOSTI_PRIKLADU[i][funkce - 1]))
-                    << nazev_cesty_jadra(cesta) << ", funkce " << funkce << ", vrstva " << i
+                    << nazev_cesty_cpu(cesta) << ", funkce " << funkce << ", vrstva " << i
                     << ": " << presne(m);
                 bunek += pocet_bunek(b);
             }
         // The fast ways did the work, not the additions one by one.
-        EXPECT_LT(statistika_jadra.scitani_po_jednom, bunek / 1000) << funkce;
+        EXPECT_LT(statistika.scitani_po_jednom, bunek / 1000) << funkce;
         if (funkce == 3) {
-            EXPECT_LT(statistika_jadra.bloky_po_jednom * 1000, statistika_jadra.bloky);
+            EXPECT_LT(statistika.bloky_po_jednom * 1000, statistika.bloky);
         }
     }
 }
@@ -351,7 +354,7 @@ double nahodny_clen(std::mt19937_64 &nahoda, double s)
 TEST(SoucetStejnychClenu, JeBitoveShodnySeScitanimPoJednom)
 {
     std::mt19937_64 nahoda(424242);
-    statistika_jadra = {};
+    StatistikaJadra statistika = {};
     for (int i = 0; i < 6000; i++) {
         double zacatek = nahodny_zacatek(nahoda);
         double clen = nahodny_clen(nahoda, zacatek);
@@ -359,13 +362,13 @@ TEST(SoucetStejnychClenu, JeBitoveShodnySeScitanimPoJednom)
         double s = zacatek;
         for (unsigned long long k = 0; k < n; k++)
             s += clen;
-        double rychle = pricti_stejne(zacatek, clen, n);
+        double rychle = pricti_stejne(zacatek, clen, n, statistika);
         ASSERT_TRUE(stejne_bity(rychle, s))
             << presne(zacatek) << " + " << n << " x " << presne(clen) << ": " << presne(rychle)
             << " instead of " << presne(s);
     }
-    EXPECT_GT(statistika_jadra.skoky, 0u);
-    EXPECT_GT(statistika_jadra.remizy, 0u);
+    EXPECT_GT(statistika.skoky, 0u);
+    EXPECT_GT(statistika.remizy, 0u);
 }
 
 }  // namespace

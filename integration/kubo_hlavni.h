@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+// kubo-main's run over PVM: its workers spawned, the slabs handed out and their results
+// gathered, the workers stopped. Every line of the run's course is printed as it happens;
+// what ends a run early comes back in *chyba, for kubo-main to print with its prefix.
+#pragma once
+
+#include <csignal>
+#include <string>
+
+#include "kubo_prace.h"
+#include "kubo_prideleni.h"
+
+// One run of the master: the command line's parameters (the cuboid, d, druh_funkce,
+// pocet_delniku, velikost_prace), the book of workers and slabs (zadana_prace,
+// pracujicich_workeru and the partial masses the total is added from), its own mytid, and
+// the signal flag it looks at while it waits (nonzero: the run was interrupted).
+struct BehHlavniho {
+    ParametryBehu parametry;
+    Prideleni prideleni;
+    int mytid = 0;
+    const volatile sig_atomic_t *prerusen = nullptr;
+};
+
+// From the first spawn to the last stopped reply, beh.mytid having joined PVM. False when
+// the run was given up, with why in *chyba, or interrupted, *chyba then left empty.
+bool probehni(BehHlavniho &beh, std::string *chyba);
+
+// Kills the workers of the run that may still be computing: a worker reads no stop while it
+// computes its slab.
+bool zabij_pracujici(const BehHlavniho &beh, std::string *chyba);

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+// Midpoint integration of one box of the cuboid: the kernel every worker runs.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// How the kernel has done its work (kubo_jadro_vnitrni.h), for tests and benchmarks.
+struct StatistikaJadra;
+
+// Told the whole percentage of the x edge done, each time it changes; an empty one is told
+// nothing.
+typedef std::function<void(int procento)> HlaseniPostupu;
+
+// Mass of the box [xod, xdo) x [yod, ydo) x [zod, zdo) by the midpoint rule with step d, the
+// grid starting at the lower corner; tells postup whenever the whole percentage of the x edge
+// done changes, and counts its ways in *statistika unless that is null. Bit for bit the
+// result of adding the cells one after another, only faster.
+double vypocti(double xod, double yod, double zod, double xdo, double ydo, double zdo, double d,
+               int funkce, const HlaseniPostupu &postup, StatistikaJadra *statistika = nullptr);
+
+// The line a worker prints for each percentage postup is told, tid being the worker's own:
+// "Delnik <tid>: Pocitam dilci hmotnost [<procento>%]" and a line end.
+std::string radek_postupu(int tid, int procento);

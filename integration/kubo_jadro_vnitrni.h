@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+// The kernel's inner parts that its tests, benchmarks and fuzz targets call directly.
+#pragma once
+
+#include "kubo_jadro.h"
+
+// How the fast kernel has done its work, counted from zero by whoever passes it.
+struct StatistikaJadra {
+    unsigned long long skoky;              // runs of equal terms added in one step
+    unsigned long long remizy;             // ties met in those runs, settled by parity
+    unsigned long long bloky;              // blocks of varying terms summed as integers
+    unsigned long long bloky_po_jednom;    // blocks refused and added one term at a time
+    unsigned long long bloky_s_remizou;    // of those, the ones refused for a tie
+    unsigned long long scitani_po_jednom;  // terms added one at a time, for any reason
+};
+
+// The mass and reports of vypocti, computed cell by cell with one ro call per cell.
+double vypocti_primo(double xod, double yod, double zod, double xdo, double ydo, double zdo,
+                     double d, int funkce, const HlaseniPostupu &postup);
+
+// soucet + clen + clen + ... with n additions, each rounded to double in turn: the very bits
+// of that loop, in a few steps per binade the sum passes through.
+double pricti_stejne(double soucet, double clen, unsigned long long n,
+                     StatistikaJadra &statistika);

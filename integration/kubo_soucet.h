@@ -1,0 +1,189 @@
+// SPDX-License-Identifier: MIT
+// Exact summation: the bits of a loop of double additions, worked out in fewer steps. The
+// block summation of a slab is written here once for any vector width; kubo_jadro.cpp
+// compiles it for each width a CPU path has.
+#pragma once
+
+#include <algorithm>
+#include <cfloat>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "kubo_jadro_vnitrni.h"
+
+// The fast kernel gives the bits of the cell loop without doing its additions one after the
+// other. Each coordinate is still made by repeated addition of d and each cell's term is still
+// rounded to double; what changes is how the rounded running sum is worked out.
+//
+// While the sum s lies in one binade [2^e, 2^(e+1)), every double there is a whole multiple
+// of u = 2^(e-52), s = m u with m in [2^52, 2^53). Adding a term t >= 0 whose exact sum stays
+// below 2^(e+1) rounds to (m + q) u, q being t/u rounded to the nearest integer; only when t/u
+// lies exactly halfway (a tie) does the choice depend on s, through the parity of m. So a run
+// of terms is the whole number m plus the sum of their q, as long as no term is a tie and the
+// total stays below 2^53. Anything these arguments do not cover (a sum of zero or below the
+// terms, negative, subnormal or non-finite values, a tie, a binade crossed) is done with real
+// additions in loop order. The default rounding mode, without flush to zero, is assumed.
+
+static_assert(std::numeric_limits<double>::is_iec559, "the kernel reads IEEE doubles");
+
+const uint64_t DVE_NA_52 = uint64_t(1) << 52;
+const uint64_t DVE_NA_53 = uint64_t(1) << 53;
+
+// A positive sum as a whole number of units: s = m u, u the spacing of doubles near s.
+struct Binada {
+    uint64_t m;      // in [2^52, 2^53)
+    double u;        // 2^(e-52), for s in [2^e, 2^(e+1))
+    double na_u;     // 1/u
+    double zacatek;  // 2^e
+};
+
+inline uint64_t bity(double x)
+{
+    uint64_t b;
+    memcpy(&b, &x, sizeof b);
+    return b;
+}
+
+inline double z_bitu(uint64_t b)
+{
+    double x;
+    memcpy(&x, &b, sizeof x);
+    return x;
+}
+
+// Fills b for s in [2^-969, 2^1022), where u/2, 1/u and 2^(e+1) are normal doubles, so that
+// scaling by them is exact; false for zero, negative, smaller, larger or NaN values. Inline,
+// as are the helpers below: a sum whose address went to another file would have to be kept
+// in memory through the block loop.
+inline bool do_binady(double s, Binada &b)
+{
+    uint64_t exponent = bity(s) >> 52;  // a set sign bit makes it larger than 2047
+    if (exponent < 54 || exponent > 2045)
+        return false;
+    b.m = (bity(s) & (DVE_NA_52 - 1)) | DVE_NA_52;
+    b.u = z_bitu((exponent - 52) << 52);
+    b.na_u = z_bitu((2098 - exponent) << 52);
+    b.zacatek = z_bitu(exponent << 52);
+    return true;
+}
+
+inline double z_binady(const Binada &b) { return (double)b.m * b.u; }
+
+// Cells of a row summed as one block at most; a refused block is redone one term at a time.
+const size_t DELKA_BLOKU = 1024;
+// Blocks are whole multiples of this many cells, so that every vector width fits them.
+const size_t SKUPINA = 8;
+
+// Length of the block that starts zbyva cells before the end of a row: whole vector groups
+// up to DELKA_BLOKU, or the short rest of the row.
+inline size_t delka_bloku(size_t zbyva)
+{
+    size_t delka = std::min(zbyva, DELKA_BLOKU) / SKUPINA * SKUPINA;
+    return delka > 0 ? delka : zbyva;
+}
+
+// Real additions of the terms (xy + zs[k]) * objem, k < n, in loop order.
+double pricti_po_jednom(double soucet, double xy, const double *zs, size_t n, double objem);
+
+// Block summation of density (x + y) + z. The terms of a row, t_k = (xy + z_k) * objem, vary
+// along z, but their q_k = round(t_k / u) do not depend on each other: they are worked out side
+// by side in vector registers, and summed as integers. For 0 <= t < 2^e, y = 2^e + t rounded
+// lies in the binade of 2^e, whose doubles are the multiples of u: it is 2^e + q u, and its
+// bits are those of 2^e plus q, so adding the bits of the y's sums the q's exactly (modulo
+// 2^64, far above any block's total). Ties show in a second rounding, of (2^e + u) + t:
+// without a tie it lies one unit above y; with one, both round to an even number of units, 0
+// or 2 apart. (Near the top of the binade a term may be taken for a tie; its block is only
+// redone.) Each template takes V, a vector of doubles, and U, the unsigned integer vector of
+// V's bits.
+
+// Sum of q_k over the n terms of zs[0..n), n a multiple of SKUPINA, all t_k in [0, 2^e) for
+// zacatek = 2^e; false when some t_k / u was a tie.
+template <typename V, typename U>
+inline __attribute__((always_inline)) bool kvocienty(const double *zs, size_t n, double xy,
+                                                     double objem, double zacatek,
+                                                     uint64_t &soucet_q)
+{
+    const size_t sirka = sizeof(V) / sizeof(double);
+    const double dalsi = zacatek + zacatek * 0x1p-52;  // 2^e + u
+    // Two sets of sums, so that the additions of one need not wait for the other's.
+    U bity_y = {}, bity_y2 = {}, remizy = {};
+    auto pricti = [&](const double *p, U &bity_v) {
+        V z;
+        memcpy(&z, p, sizeof z);
+        V t = (xy + z) * objem;
+        U y = (U)(t + zacatek), y_dalsi = (U)(t + dalsi);
+        remizy |= (y_dalsi - y) ^ 1;
+        bity_v += y;
+    };
+    for (size_t k = 0; k < n; k += 2 * sirka) {
+        pricti(zs + k, bity_y);
+        pricti(zs + k + sirka, bity_y2);
+    }
+    bity_y += bity_y2;
+    uint64_t soucet = 0, remiza = 0;
+    for (size_t i = 0; i < sirka; i++) {
+        soucet += bity_y[i];
+        remiza |= remizy[i];
+    }
+    soucet_q = soucet - n * bity(zacatek);
+    return remiza == 0;
+}
+
+// Adds the block's terms to the sum b holds, in one step; false, b unchanged, when the block
+// is outside what the integer sum covers. The terms never decrease along a row (z grows by
+// d > 0, and rounding keeps order), so its first and last terms bound them all. Below 2^e
+// each q is at most 2^52, and a block's sum of them cannot wrap around 2^64.
+template <typename V, typename U>
+inline __attribute__((always_inline)) bool pricti_blok(Binada &b, double xy, const double *zs,
+                                                       size_t n, double objem,
+                                                       StatistikaJadra &statistika)
+{
+    if (n % SKUPINA != 0)
+        return false;
+    double prvni = (xy + zs[0]) * objem, posledni = (xy + zs[n - 1]) * objem;
+    if (!(prvni >= DBL_MIN) || !(posledni < b.zacatek))
+        return false;
+    uint64_t soucet_q;
+    if (!kvocienty<V, U>(zs, n, xy, objem, b.zacatek, soucet_q)) {
+        statistika.bloky_s_remizou++;
+        return false;
+    }
+    // Strictly inside the binade: every partial sum then is too, the q's being >= 0.
+    if (soucet_q >= DVE_NA_53 - b.m)
+        return false;
+    b.m += soucet_q;
+    return true;
+}
+
+// One slab of density (x + y) + z at the x midpoint xs. The sum is held as b while the blocks
+// go in whole, so that one row's work does not wait on the rounding of the row before. The
+// whole slab is compiled for each vector width, so that no row pays for a call.
+template <typename V, typename U>
+inline __attribute__((always_inline)) double
+pricti_vrstvu_xyz(double soucet, double xs, const std::vector<double> &ys,
+                  const std::vector<double> &zs, double objem, StatistikaJadra &statistika)
+{
+    Binada b = {};
+    bool v_binade = do_binady(soucet, b);
+    for (double y : ys) {
+        double xy = xs + y;
+        for (size_t k = 0, delka; k < zs.size(); k += delka) {
+            delka = delka_bloku(zs.size() - k);
+            if (v_binade && pricti_blok<V, U>(b, xy, zs.data() + k, delka, objem, statistika)) {
+                statistika.bloky++;
+                continue;
+            }
+            if (delka % SKUPINA == 0)
+                statistika.bloky_po_jednom++;
+            statistika.scitani_po_jednom += delka;
+            if (v_binade)
+                soucet = z_binady(b);
+            soucet = pricti_po_jednom(soucet, xy, zs.data() + k, delka, objem);
+            v_binade = do_binady(soucet, b);
+        }
+    }
+    return v_binade ? z_binady(b) : soucet;
+}
