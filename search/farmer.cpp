@@ -19,7 +19,7 @@
 #include "hlp.h"
 #include "odklad.h"
 #include "preruseni.h"
-#include "protokol.h"
+#include "hledani_zpravy.h"
 #include "pvm_napoveda.h"
 #include "rozsahy.h"
 #include "sber.h"

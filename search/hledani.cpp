@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "radky.h"
+#include "konce_radku.h"
 
 namespace {
 

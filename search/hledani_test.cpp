@@ -9,8 +9,8 @@
 #include <random>
 
 #include "hlp.h"
-#include "orakula.h"
-#include "radky.h"
+#include "testy/orakula.h"
+#include "konce_radku.h"
 #include "rozsahy.h"
 
 namespace {

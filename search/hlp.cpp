@@ -14,7 +14,7 @@
 #include <memory>
 #include <new>
 
-#include "radky.h"
+#include "konce_radku.h"
 
 FILE *open_f(const char *name, const char *mod)
 {

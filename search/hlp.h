@@ -10,7 +10,7 @@
 
 #include <sys/types.h>
 
-#include "radky.h"
+#include "konce_radku.h"
 
 // Opens name in mode mod; on failure prints "fopen: ..." on stderr and exits with status 1.
 FILE *open_f(const char *name, const char *mod);

@@ -14,7 +14,7 @@
 
 #include "hledani.h"
 #include "hlp.h"
-#include "orakula.h"
+#include "testy/orakula.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Tests of the hlp helpers: joining of lines and the failure exits.
 #include "hlp.h"
-#include "orakula.h"
+#include "testy/orakula.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

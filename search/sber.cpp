@@ -10,7 +10,7 @@
 #include <unordered_map>
 
 #include "preruseni.h"
-#include "protokol.h"
+#include "hledani_zpravy.h"
 
 namespace {
 

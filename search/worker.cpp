@@ -11,7 +11,7 @@
 
 #include "hledani.h"
 #include "hlp.h"
-#include "protokol.h"
+#include "hledani_zpravy.h"
 #include "vstup.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "orakula.h"
+#include "testy/orakula.h"
 #include "program_runner.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Messages between farmer and its workers, packed and unpacked.
-#include "protokol.h"
+#include "hledani_zpravy.h"
 
 #include <pvm3.h>
 
