@@ -1,26 +1,15 @@
 // SPDX-License-Identifier: MIT
-// Messages between farmer and its workers, packed and unpacked.
+// Messages between farmer and its workers, packed, sent, received and unpacked.
 #include "hledani_zpravy.h"
 
 #include <pvm3.h>
+#include <sys/time.h>
 
 #include <climits>
 #include <cstdlib>
 
+#include "pvm_spojeni.h"
 #include "vstup.h"
-
-// When every host of the virtual machine stores ints alike, the reply's ints are left in
-// place and go out as they are when it is sent: no copy into the message and no conversion
-// at either end, which for millions of positions is most of the reply's cost. A virtual
-// machine of mixed hosts needs PVM's own encoding.
-static int kodovani()
-{
-    int hostitelu = 0, formatu = 0;
-    pvmhostinfo *hostitele = nullptr;
-    if (pvm_config(&hostitelu, &formatu, &hostitele) < 0 || formatu != 1)
-        return PvmDataDefault;
-    return PvmDataInPlace;
-}
 
 size_t kus_pozic()
 {
@@ -32,53 +21,58 @@ size_t kus_pozic()
     return KUS_POZIC;
 }
 
-bool posli_kus(int farmer, std::vector<int> &pozice, bool posledni)
+// When every host of the virtual machine stores ints alike, the reply's ints are left in
+// place and go out as they are when it is sent: no copy into the message and no conversion
+// at either end, which for millions of positions is most of the reply's cost. A virtual
+// machine of mixed hosts needs PVM's own encoding.
+int kodovani_pozic()
+{
+    int hostitelu = 0, formatu = 0;
+    pvmhostinfo *hostitele = nullptr;
+    if (pvm_config(&hostitelu, &formatu, &hostitele) < 0 || formatu != 1)
+        return PvmDataDefault;
+    return PvmDataInPlace;
+}
+
+bool posli_kus(int farmer, int kodovani, std::vector<int> &pozice, bool posledni,
+               std::string *err)
 {
     // Packed in place, the positions must stay where they are until the send is done.
     int nalezl = static_cast<int>(pozice.size());
     int hlavicka = posledni ? nalezl : -nalezl;
-    static int kod = kodovani();
-    return pvm_initsend(kod) >= 0 && pvm_pkint(&hlavicka, 1, 1) >= 0 &&
-           (nalezl == 0 || pvm_pkint(pozice.data(), nalezl, 1) >= 0) &&
-           pvm_send(farmer, ZNACKA_ODPOVED) >= 0;
+    return zacni_zpravu(kodovani, err) && zabal(&hlavicka, 1, err) &&
+           (nalezl == 0 || zabal(pozice.data(), nalezl, err)) &&
+           posli(farmer, ZNACKA_ODPOVED, err);
 }
 
-bool cekej_na_potvrzeni(int farmer)
+bool prijmi_potvrzeni(int farmer)
 {
     for (;;) {
-        int bufid = pvm_recv(-1, -1);
-        int delka = 0, tag = 0, odesilatel = 0;
-        if (bufid < 0 || pvm_bufinfo(bufid, &delka, &tag, &odesilatel) < 0)
+        int znacka = 0, odesilatel = 0;
+        if (prijmi_zpravu(-1, znacka, odesilatel) < 0)
             return false;
-        pvm_freebuf(bufid);
-        if (tag == ZNACKA_POTVRZENI && odesilatel == farmer)
+        if (znacka == ZNACKA_POTVRZENI && odesilatel == farmer)
             return true;
-        if (tag == ZNACKA_KONEC_ULOHY)
+        if (znacka == ZNACKA_KONEC_ULOHY)
             return false;
     }
 }
 
-bool hlidej_farmera(int farmer)
+bool posli_potvrzeni(int worker, std::string *err)
 {
-    return pvm_notify(PvmTaskExit, ZNACKA_KONEC_ULOHY, 1, &farmer) >= 0;
+    return zacni_zpravu(err) && posli(worker, ZNACKA_POTVRZENI, err);
 }
 
-bool potvrd_kus(int tid)
+int prijmi_kus(int worker, int lhuta_s)
 {
-    return pvm_initsend(PvmDataDefault) >= 0 && pvm_send(tid, ZNACKA_POTVRZENI) >= 0;
-}
-
-bool hlidej_workera(int tid)
-{
-    int hostitel = pvm_tidtohost(tid);
-    return pvm_notify(PvmTaskExit, ZNACKA_KONEC_ULOHY, 1, &tid) >= 0 &&
-           pvm_notify(PvmHostDelete, ZNACKA_KONEC_HOSTITELE, 1, &hostitel) >= 0;
+    timeval lhuta = {lhuta_s, 0};
+    return pvm_trecv(worker, ZNACKA_ODPOVED, &lhuta);
 }
 
 bool rozbal_hlavicku(size_t &pocet, bool &posledni)
 {
     int hlavicka = 0;
-    if (pvm_upkint(&hlavicka, 1, 1) < 0 || hlavicka == INT_MIN)
+    if (!rozbal(&hlavicka, 1, nullptr) || hlavicka == INT_MIN)
         return false;
     posledni = hlavicka >= 0;
     pocet = static_cast<size_t>(posledni ? hlavicka : -hlavicka);
@@ -87,5 +81,7 @@ bool rozbal_hlavicku(size_t &pocet, bool &posledni)
 
 bool rozbal_pozice(int *pozice, size_t n)
 {
-    return n == 0 || pvm_upkint(pozice, static_cast<int>(n), 1) >= 0;
+    return n == 0 || rozbal(pozice, static_cast<int>(n), nullptr);
 }
+
+void zahod_zpravu(int zprava) { pvm_freebuf(zprava); }
