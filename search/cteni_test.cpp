@@ -11,23 +11,9 @@
 #include <string>
 
 #include "testy/orakula.h"
+#include "testy/soubory.h"
 
 namespace {
-
-FILE *soubor_s(const std::string &obsah)
-{
-    FILE *f = tmpfile();
-    fwrite(obsah.data(), 1, obsah.size(), f);
-    rewind(f);
-    return f;
-}
-
-std::string text_z(FILE *f)
-{
-    std::string text, chyba;
-    EXPECT_TRUE(cti_text(f, text, &chyba)) << chyba;
-    return text;
-}
 
 std::string precti(const std::string &obsah)
 {

@@ -12,18 +12,11 @@
 #include "konce_radku.h"
 #include "rozsahy.h"
 #include "testy/orakula.h"
+#include "testy/soubory.h"
 
 namespace {
 
 using Pozice = std::vector<int>;
-
-FILE *soubor_s(const std::string &obsah)
-{
-    FILE *f = tmpfile();
-    fwrite(obsah.data(), 1, obsah.size(), f);
-    rewind(f);
-    return f;
-}
 
 Pozice hledej(FILE *f, size_t odkud, size_t kam, const std::string &vzor, size_t blok,
               bool *cely = nullptr)
@@ -36,15 +29,6 @@ Pozice hledej(FILE *f, size_t odkud, size_t kam, const std::string &vzor, size_t
     if (cely != nullptr)
         *cely = dosel;
     return pozice;
-}
-
-// The joined text of f, as the worker's search sees it.
-std::string text_z(FILE *f)
-{
-    std::string text, chyba;
-    rewind(f);
-    EXPECT_TRUE(cti_text(f, text, &chyba)) << chyba;
-    return text;
 }
 
 // The joined length of f, with its points into body, counted as farmer counts.
