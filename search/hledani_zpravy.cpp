@@ -72,7 +72,8 @@ int prijmi_kus(int worker, int lhuta_s)
 bool rozbal_hlavicku(size_t &pocet, bool &posledni)
 {
     int hlavicka = 0;
-    if (!rozbal(&hlavicka, 1, nullptr) || hlavicka == INT_MIN)
+    std::string chyba;  // the caller tells what is wrong with the reply
+    if (!rozbal(&hlavicka, 1, &chyba) || hlavicka == INT_MIN)
         return false;
     posledni = hlavicka >= 0;
     pocet = static_cast<size_t>(posledni ? hlavicka : -hlavicka);
@@ -81,7 +82,8 @@ bool rozbal_hlavicku(size_t &pocet, bool &posledni)
 
 bool rozbal_pozice(int *pozice, size_t n)
 {
-    return n == 0 || rozbal(pozice, static_cast<int>(n), nullptr);
+    std::string chyba;  // the caller tells what is wrong with the reply
+    return n == 0 || rozbal(pozice, static_cast<int>(n), &chyba);
 }
 
 void zahod_zpravu(int zprava) { pvm_freebuf(zprava); }

@@ -51,7 +51,8 @@ bool uloz_kus(Sber &s, size_t i)
         hotovo += n;
     }
     s.prijato[i] += pocet;
-    if (!posledni && !posli_potvrzeni(s.wtids[i], nullptr))
+    std::string chyba;  // a worker that cannot be told has ended, whatever PVM says
+    if (!posledni && !posli_potvrzeni(s.wtids[i], &chyba))
         return selhal(s, i, "skoncil bez odpovedi");
     if (posledni) {
         s.hotov[i] = true;
@@ -81,7 +82,8 @@ bool dober(Sber &s, size_t i)
 bool oznameni(Sber &s, int tag)
 {
     int kdo = 0;
-    if (!rozbal(&kdo, 1, nullptr))
+    std::string chyba;
+    if (!rozbal(&kdo, 1, &chyba))
         return true;
     for (size_t i = 0; i < s.wtids.size(); i++) {
         bool tyka_se = tag == ZNACKA_KONEC_ULOHY ? s.wtids[i] == kdo
