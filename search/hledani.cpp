@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "radky.h"
+#include "konce_radku.h"
 
 namespace {
 
@@ -236,18 +236,21 @@ bool prohledej(Hledani &h, const char *data, size_t n)
 }  // namespace
 
 bool hledej_od(FILE *fr, size_t odkud, size_t kam, const std::string &vzor,
-               std::vector<int> &pozice, const Pruchod &pruchod)
+               const Pruchod &pruchod, std::vector<int> &pozice, bool &cely, std::string *err)
 {
     Hledani h{vzor, odkud, kam, pozice, pruchod, pruchod.zacatek, {}};
-    read_blocks(fr, [&h](const char *blok, size_t delka) { return prohledej(h, blok, delka); },
-                pruchod.velikost_bloku, static_cast<off_t>(pruchod.zacatek.surovych));
-    return delka_spojeni(h.pocet) > kam && !h.zastaveno;
+    bool precteno =
+        cti_bloky(fr, [&h](const char *blok, size_t delka) { return prohledej(h, blok, delka); },
+                  pruchod.velikost_bloku, static_cast<off_t>(pruchod.zacatek.surovych), err);
+    cely = delka_spojeni(h.pocet) > kam && !h.zastaveno;
+    return precteno;
 }
 
 bool hledej_v_rozsahu(FILE *fr, size_t odkud, size_t kam, const std::string &vzor,
-                      std::vector<int> &pozice, size_t velikost_bloku)
+                      size_t velikost_bloku, std::vector<int> &pozice, bool &cely,
+                      std::string *err)
 {
     Pruchod pruchod;
     pruchod.velikost_bloku = velikost_bloku;
-    return hledej_od(fr, odkud, kam, vzor, pozice, pruchod);
+    return hledej_od(fr, odkud, kam, vzor, pruchod, pozice, cely, err);
 }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Tests of the worker's search: every occurrence in a range, compared with a naive search of
-// the text read_file builds, over texts full of line ends, in blocks of many sizes.
+// the joined text, over texts full of line ends, in blocks of many sizes.
 #include "hledani.h"
 
 #include <gtest/gtest.h>
@@ -8,32 +8,37 @@
 #include <cstdint>
 #include <random>
 
-#include "hlp.h"
-#include "orakula.h"
-#include "radky.h"
+#include "cteni.h"
+#include "konce_radku.h"
 #include "rozsahy.h"
+#include "testy/orakula.h"
+#include "testy/soubory.h"
 
 namespace {
 
 using Pozice = std::vector<int>;
-
-FILE *soubor_s(const std::string &obsah)
-{
-    FILE *f = tmpfile();
-    fwrite(obsah.data(), 1, obsah.size(), f);
-    rewind(f);
-    return f;
-}
 
 Pozice hledej(FILE *f, size_t odkud, size_t kam, const std::string &vzor, size_t blok,
               bool *cely = nullptr)
 {
     Pozice pozice;
     rewind(f);
-    bool dosel = hledej_v_rozsahu(f, odkud, kam, vzor, pozice, blok);
+    bool dosel = false;
+    std::string chyba;
+    EXPECT_TRUE(hledej_v_rozsahu(f, odkud, kam, vzor, blok, pozice, dosel, &chyba)) << chyba;
     if (cely != nullptr)
         *cely = dosel;
     return pozice;
+}
+
+// The joined length of f, with its points into body, counted as farmer counts.
+size_t spocti(FILE *f, size_t nejvic, std::vector<Pocet> &body, size_t rozestup, size_t blok)
+{
+    size_t delka = 0;
+    std::string chyba;
+    rewind(f);
+    EXPECT_TRUE(spocti_spojene(f, nejvic, &body, rozestup, blok, delka, &chyba)) << chyba;
+    return delka;
 }
 
 TEST(HledejVRozsahu, PrekryteVyskytyIPresKonceRadku)
@@ -73,7 +78,7 @@ TEST(HledejVRozsahu, NahodneRozsahyJakoNaivniHledani)
     for (int pokus = 0; pokus < 300; pokus++) {
         const std::string obsah = nahodny_text(nahoda, 20 + nahoda() % 200);
         FILE *f = soubor_s(obsah);
-        const std::string text = read_file(f);
+        const std::string text = text_z(f);
         if (text.empty()) {
             fclose(f);
             continue;
@@ -94,7 +99,7 @@ TEST(HledejVRozsahu, RozsahyFarmeraDohromadyNajdouVyskytyCelehoTextu)
     std::mt19937 nahoda(5);
     const std::string obsah = nahodny_text(nahoda, 20000);
     FILE *f = soubor_s(obsah);
-    const std::string text = read_file(f);
+    const std::string text = text_z(f);
     for (const std::string vzor : {"ab", "bab\rab", "aaaa"}) {
         const int delka_f = static_cast<int>(vzor.size());
         for (int num_workers : {1, 2, 7}) {
@@ -119,7 +124,7 @@ TEST(HledejOd, ZBoduPoKusechJakoOdZacatku)
         FILE *f = soubor_s(obsah);
         std::vector<Pocet> body;
         const size_t rozestup = 1 + nahoda() % 40, blok = 7 + nahoda() % 300;
-        const size_t delka = count_joined(f, SIZE_MAX, &body, rozestup, blok);
+        const size_t delka = spocti(f, SIZE_MAX, body, rozestup, blok);
         const std::string text = spoj_pomalu(obsah);
         ASSERT_EQ(delka, text.size());
         std::string vzor = pokus % 2 ? "ab" : std::string("a\rb", 3);
@@ -142,7 +147,10 @@ TEST(HledejOd, ZBoduPoKusechJakoOdZacatku)
                 return true;
             };
             rewind(f);
-            EXPECT_TRUE(hledej_od(f, r.odkud, r.kam, vzor, zbytek, pruchod));
+            bool cely = false;
+            std::string chyba;
+            EXPECT_TRUE(hledej_od(f, r.odkud, r.kam, vzor, pruchod, zbytek, cely, &chyba));
+            EXPECT_TRUE(cely);
             EXPECT_LT(zbytek.size(), pruchod.kus);
             po_kusech.insert(po_kusech.end(), zbytek.begin(), zbytek.end());
             EXPECT_EQ(po_kusech, hledej(f, r.odkud, r.kam, vzor, blok))
@@ -153,16 +161,15 @@ TEST(HledejOd, ZBoduPoKusechJakoOdZacatku)
 }
 
 // Counting stops soon after the limit; its points stay few in a text of line ends only.
-TEST(CountJoined, KonciZaMezi)
+TEST(SpoctiSpojene, KonciZaMezi)
 {
     FILE *f = soubor_s(std::string(100000, 'x') + std::string(200000, '\n'));
     std::vector<Pocet> body;
-    size_t delka = count_joined(f, 1000, &body, 4096, 8192);
+    size_t delka = spocti(f, 1000, body, 4096, 8192);
     EXPECT_GT(delka, 1000u);
     EXPECT_LE(delka, 8192u);
-    rewind(f);
     body.clear();
-    EXPECT_EQ(count_joined(f, SIZE_MAX, &body, 16, 4096), 100000u);
+    EXPECT_EQ(spocti(f, SIZE_MAX, body, 16, 4096), 100000u);
     EXPECT_LE(body.size(), 100000u + 1);
     EXPECT_EQ(delka_spojeni(body.back()), 100000u);
     fclose(f);

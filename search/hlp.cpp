@@ -1,230 +1,56 @@
 // SPDX-License-Identifier: MIT
-// hlp: file, text and allocation helpers of the substring search.
+// hlp: the reader's failures turned into the message and the end of the process.
 #include "hlp.h"
 
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <csetjmp>
-#include <csignal>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <new>
 
-#include "radky.h"
+#include "cteni.h"
+
+namespace {
+
+[[noreturn]] void skonci(FILE *proud, const std::string &zprava)
+{
+    fprintf(proud, "%s\n", zprava.c_str());
+    exit(1);
+}
+
+}  // namespace
 
 FILE *open_f(const char *name, const char *mod)
 {
-    FILE *file = fopen(name, mod);
-    if (file == nullptr) {
-        fprintf(stderr, "fopen: Chyba pri praci se souborem : %s\n", name);
-        exit(1);
-    }
+    FILE *file = nullptr;
+    std::string chyba;
+    if (!otevri_soubor(name, mod, file, &chyba))
+        skonci(stderr, chyba);
     return file;
 }
 
 void close_f(FILE *file)
 {
-    if (fclose(file) == EOF) {
-        fprintf(stderr, "fclose: Soubor nelze uzavrit.\n");
-        exit(1);
-    }
-}
-
-namespace {
-
-[[noreturn]] void chyba_cteni()
-{
-    fprintf(stderr, "fread: Chyba pri cteni souboru.\n");
-    exit(1);
-}
-
-// Where a SIGBUS returns to while a file is mapped: it means the file got shorter under the
-// mapping (or the disk failed), which is a read error like any other.
-sigjmp_buf *navrat_pri_sigbus = nullptr;
-
-void pri_sigbus(int) { siglongjmp(*navrat_pri_sigbus, 1); }
-
-// SIGBUS handled as above for as long as it lives, also when prijemce throws.
-struct HlidaniMapovani {
-    struct sigaction puvodni;
-    explicit HlidaniMapovani(sigjmp_buf *navrat)
-    {
-        navrat_pri_sigbus = navrat;
-        struct sigaction obsluha = {};
-        obsluha.sa_handler = pri_sigbus;
-        sigemptyset(&obsluha.sa_mask);
-        sigaction(SIGBUS, &obsluha, &puvodni);
-    }
-    ~HlidaniMapovani()
-    {
-        sigaction(SIGBUS, &puvodni, nullptr);
-        navrat_pri_sigbus = nullptr;
-    }
-};
-
-// Passes bytes zacatek_cteni to velikost of the regular file fd on, one mapped window at a time: no
-// copy, and only one window is resident. Returns where it stopped: velikost, or earlier when
-// a window cannot be mapped or prijemce stops (then *dal is false).
-off_t predej_mapovane(int fd, off_t zacatek_cteni, off_t velikost, const Prijemce &prijemce,
-                      size_t velikost_bloku, bool *dal)
-{
-    const off_t stranka = sysconf(_SC_PAGESIZE);
-    sigjmp_buf navrat;
-    if (sigsetjmp(navrat, 1) != 0)
-        chyba_cteni();
-    HlidaniMapovani hlidani(&navrat);
-    off_t od = zacatek_cteni;
-    while (od < velikost && *dal) {
-        size_t delka = static_cast<size_t>(std::min<off_t>(velikost_bloku, velikost - od));
-        // Windows start on a page; small test blocks need not.
-        off_t zacatek = od - od % stranka;
-        size_t mapovano = delka + static_cast<size_t>(od - zacatek);
-        void *okno = mmap(nullptr, mapovano, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, zacatek);
-        if (okno == MAP_FAILED)
-            break;
-        *dal = prijemce(static_cast<const char *>(okno) + (od - zacatek), delka);
-        munmap(okno, mapovano);
-        od += static_cast<off_t>(delka);
-    }
-    return od;
-}
-
-// Passes fr's bytes from its position to its end on, read in blocks; a pipe hands over
-// no more than this at a time anyway, and a buffer that stays in the cache is reused fast.
-void predej_ctene(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku)
-{
-    const size_t velikost = std::min(velikost_bloku, size_t{1} << 18);
-    std::unique_ptr<char[]> blok(new char[velikost]);
-    size_t precteno;
-    while ((precteno = fread(blok.get(), 1, velikost, fr)) > 0) {
-        if (!prijemce(blok.get(), precteno))
-            return;
-    }
-    // Silently handing back part of a file would turn into a wrong search result.
-    if (ferror(fr))
-        chyba_cteni();
-}
-
-// A carriage return held back at the end of a block until the next byte shows whether it
-// ends a line; alone it is an ordinary character.
-const char osamely_cr = '\r';
-
-// Passes one block on, line by line without the line ends. Returns false when prijemce stops.
-bool spoj_blok(const char *blok, size_t delka, bool &cr_ceka, const Prijemce &prijemce)
-{
-    if (cr_ceka && blok[0] != '\n' && !prijemce(&osamely_cr, 1))
-        return false;
-    cr_ceka = false;
-    const char *konec = blok + delka;
-    for (const char *zacatek = blok; zacatek < konec;) {
-        const char *lf = static_cast<const char *>(memchr(zacatek, '\n', konec - zacatek));
-        const char *kus_konec = lf ? lf : konec;
-        if (kus_konec > zacatek && kus_konec[-1] == '\r') {
-            kus_konec--;
-            cr_ceka = lf == nullptr;
-        }
-        if (kus_konec > zacatek && !prijemce(zacatek, kus_konec - zacatek))
-            return false;
-        zacatek = lf ? lf + 1 : konec;
-    }
-    return true;
-}
-
-// Room for the rest of a regular file: the text is never longer, so it is allocated once.
-void rezervuj(FILE *fr, std::string &pom)
-{
-    struct stat udaje;
-    long pozice = ftell(fr);
-    if (fstat(fileno(fr), &udaje) == 0 && S_ISREG(udaje.st_mode) && pozice >= 0 &&
-        udaje.st_size > pozice)
-        pom.reserve(static_cast<size_t>(udaje.st_size - pozice));
-}
-
-}  // namespace
-
-void read_blocks(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku, off_t od)
-{
-    struct stat udaje;
-    int fd = fileno(fr);
-    bool dal = true;
-    off_t konec = od;
-    // A file in /proc says it is empty and is not; such files are read like a pipe.
-    if (fd >= 0 && fstat(fd, &udaje) == 0 && S_ISREG(udaje.st_mode) && udaje.st_size > 0) {
-        konec = predej_mapovane(fd, od, udaje.st_size, prijemce, velikost_bloku, &dal);
-        if (!dal)
-            return;
-    }
-    // Whatever could not be mapped, or was added meanwhile, is read.
-    if (konec != 0 && fseeko(fr, konec, SEEK_SET) != 0)
-        chyba_cteni();
-    predej_ctene(fr, prijemce, velikost_bloku);
-}
-
-void read_joined(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku)
-{
-    bool cr_ceka = false;
-    read_blocks(fr, [&](const char *blok, size_t delka) {
-        return spoj_blok(blok, delka, cr_ceka, prijemce);
-    }, velikost_bloku);
-}
-
-size_t joined_length(FILE *fr, size_t velikost_bloku)
-{
-    return count_joined(fr, SIZE_MAX, nullptr, ROZESTUP_BODU, velikost_bloku);
-}
-
-size_t count_joined(FILE *fr, size_t nejvic, std::vector<Pocet> *body, size_t rozestup,
-                    size_t velikost_bloku)
-{
-    Pocet pocet;
-    // A point stands for the count up to its next one; a run of line ends that adds few
-    // characters moves the last point on instead of adding one, so there are never more
-    // points than the text has characters per rozestup / 16.
-    auto zaznamenej = [&]() {
-        if (body->empty() ||
-            delka_spojeni(pocet) >= delka_spojeni(body->back()) + rozestup / 16)
-            body->push_back(pocet);
-        else
-            body->back() = pocet;
-    };
-    read_blocks(fr, [&](const char *blok, size_t delka) {
-        for (size_t od = 0; od < delka; od += rozestup) {
-            if (body != nullptr)
-                zaznamenej();
-            size_t kus = std::min(rozestup, delka - od);
-            pricti_blok(pocet, blok + od, kus, vynechane_znaky(blok + od, kus, pocet.posledni));
-        }
-        return delka_spojeni(pocet) <= nejvic;
-    }, velikost_bloku);
-    return delka_spojeni(pocet);
+    std::string chyba;
+    if (!zavri_soubor(file, &chyba))
+        skonci(stderr, chyba);
 }
 
 std::string read_file(FILE *fr)
 {
-    std::string pom;
+    std::string text, chyba;
+    bool precteno = false;
     try {
-        rezervuj(fr, pom);
-        read_joined(fr, [&pom](const char *kus, size_t delka) {
-            pom.append(kus, delka);
-            return true;
-        });
+        precteno = cti_text(fr, text, &chyba);
     } catch (const std::bad_alloc &) {
-        printf("Malo pameti!\n");
-        exit(1);
+        skonci(stdout, "Malo pameti!");
     }
-    return pom;
+    if (!precteno)
+        skonci(stderr, chyba);
+    return text;
 }
 
 char *aloc_string(int delka)
 {
     void *blok = delka < 0 ? nullptr : malloc(static_cast<size_t>(delka));
-    if (blok == nullptr) {
-        fprintf(stderr, "malloc: Malo pameti!\n");
-        exit(1);
-    }
+    if (blok == nullptr)
+        skonci(stderr, "malloc: Malo pameti!");
     return static_cast<char *>(blok);
 }

@@ -12,9 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "cteni.h"
 #include "hledani.h"
 #include "hlp.h"
-#include "orakula.h"
+#include "testy/orakula.h"
 
 namespace {
 
@@ -32,11 +33,12 @@ FILE *otevri(std::string &data, bool mapovane)
 
 std::string spoj_po_blocich(FILE *fr, size_t velikost_bloku)
 {
-    std::string text;
-    read_joined(fr, [&](const char *kus, size_t delka) {
-        text.append(kus, delka);
-        return true;
-    }, velikost_bloku);
+    std::string text, chyba;
+    if (!cti_spojene(fr, [&](const char *kus, size_t delka) {
+            text.append(kus, delka);
+            return true;
+        }, velikost_bloku, &chyba))
+        abort();
     return text;
 }
 
@@ -64,15 +66,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (read_file(fr) != text)
         abort();
     rewind(fr);
-    if (joined_length(fr, velikost_bloku) != text.size())
+    size_t delka = 0;
+    std::string chyba;
+    if (!spocti_spojene(fr, SIZE_MAX, nullptr, ROZESTUP_BODU, velikost_bloku, delka, &chyba) ||
+        delka != text.size())
         abort();
     // The pattern: a piece of the text, so that there is something to find.
     const size_t delka_vzoru = 1 + data[3] % 4, od = text.empty() ? 0 : data[3] % text.size();
     const std::string vzor = text.empty() ? "ab" : text.substr(od, delka_vzoru);
     std::vector<int> pozice;
     rewind(fr);
-    const bool cely = hledej_v_rozsahu(fr, odkud, kam, vzor, pozice, velikost_bloku);
-    if (cely != (kam < text.size()) || (cely && pozice != naivne(text, vzor, odkud, kam)))
+    bool cely = false;
+    if (!hledej_v_rozsahu(fr, odkud, kam, vzor, velikost_bloku, pozice, cely, &chyba) ||
+        cely != (kam < text.size()) || (cely && pozice != naivne(text, vzor, odkud, kam)))
         abort();
     fclose(fr);
     return 0;

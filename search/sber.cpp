@@ -4,13 +4,13 @@
 #include "sber.h"
 
 #include <pvm3.h>
-#include <sys/time.h>
 
 #include <algorithm>
 #include <unordered_map>
 
+#include "hledani_zpravy.h"
 #include "preruseni.h"
-#include "protokol.h"
+#include "pvm_spojeni.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ bool selhal(Sber &s, size_t i, const char *duvod)
 }
 
 // The piece of worker i just received, into the store.
-bool prijmi_kus(Sber &s, size_t i)
+bool uloz_kus(Sber &s, size_t i)
 {
     size_t pocet = 0;
     bool posledni = false;
@@ -51,7 +51,8 @@ bool prijmi_kus(Sber &s, size_t i)
         hotovo += n;
     }
     s.prijato[i] += pocet;
-    if (!posledni && !potvrd_kus(s.wtids[i]))
+    std::string chyba;  // a worker that cannot be told has ended, whatever PVM says
+    if (!posledni && !posli_potvrzeni(s.wtids[i], &chyba))
         return selhal(s, i, "skoncil bez odpovedi");
     if (posledni) {
         s.hotov[i] = true;
@@ -65,12 +66,11 @@ bool prijmi_kus(Sber &s, size_t i)
 bool dober(Sber &s, size_t i)
 {
     while (!s.hotov[i]) {
-        timeval lhuta = {1, 0};
-        int bufid = pvm_trecv(s.wtids[i], ZNACKA_ODPOVED, &lhuta);
-        if (bufid <= 0)
+        int zprava = prijmi_kus(s.wtids[i], 1);
+        if (zprava <= 0)
             return selhal(s, i, "skoncil bez odpovedi");
-        bool dobre = prijmi_kus(s, i);
-        pvm_freebuf(bufid);
+        bool dobre = uloz_kus(s, i);
+        zahod_zpravu(zprava);
         if (!dobre)
             return false;
     }
@@ -78,11 +78,13 @@ bool dober(Sber &s, size_t i)
 }
 
 // A notice of an ended task or host: the unfinished workers it concerns are waited for.
-bool oznameni(Sber &s, int bufid, int tag)
+// A notice without its identifier concerns none of them.
+bool oznameni(Sber &s, int tag)
 {
     int kdo = 0;
-    pvm_upkint(&kdo, 1, 1);
-    pvm_freebuf(bufid);
+    std::string chyba;
+    if (!rozbal(&kdo, 1, &chyba))
+        return true;
     for (size_t i = 0; i < s.wtids.size(); i++) {
         bool tyka_se = tag == ZNACKA_KONEC_ULOHY ? s.wtids[i] == kdo
                                                  : pvm_tidtohost(s.wtids[i]) == kdo;
@@ -102,24 +104,24 @@ bool sber_odpovedi(const std::vector<int> &wtids, const std::vector<Rozsah> &roz
     for (size_t i = 0; i < wtids.size(); i++)
         s.poradi[wtids[i]] = i;
     while (s.zbyva > 0) {
-        int bufid = prijmi_do_preruseni(-1, -1);
-        if (bufid == 0)
+        int tag = 0, odesilatel = 0;
+        int zprava = prijmi_do_preruseni(tag, odesilatel);
+        if (zprava == 0)
             return false;  // a held-back signal waits: the caller ends the run
-        int delka = 0, tag = 0, odesilatel = 0;
-        if (bufid < 0 || pvm_bufinfo(bufid, &delka, &tag, &odesilatel) < 0) {
+        if (zprava < 0) {
             // PVM itself is lost: the first worker still awaited is named.
             size_t i = std::find(s.hotov.begin(), s.hotov.end(), false) - s.hotov.begin();
             return selhal(s, i, "skoncil bez odpovedi");
         }
         if (tag == ZNACKA_KONEC_ULOHY || tag == ZNACKA_KONEC_HOSTITELE) {
-            if (!oznameni(s, bufid, tag))
+            if (!oznameni(s, tag))
                 return false;
             continue;
         }
         auto worker = s.poradi.find(odesilatel);
         bool dobre = tag != ZNACKA_ODPOVED || worker == s.poradi.end() ||
-                     s.hotov[worker->second] || prijmi_kus(s, worker->second);
-        pvm_freebuf(bufid);
+                     s.hotov[worker->second] || uloz_kus(s, worker->second);
+        zahod_zpravu(zprava);
         if (!dobre)
             return false;
     }

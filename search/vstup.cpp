@@ -33,19 +33,24 @@ bool cti_slovo(FILE *vstup, std::string &slovo)
     return true;
 }
 
-std::string chyba_vzoru(const std::string &f_str)
+bool lze_hledat(const std::string &f_str, std::string *err)
 {
-    if (f_str.size() < 2)
-        return "Spatne zadany retezec (velikost min. 2 znaky)!";
+    if (f_str.size() < 2) {
+        *err = "Spatne zadany retezec (velikost min. 2 znaky)!";
+        return false;
+    }
     // A NUL would cut the pattern short on its way to the workers and in the report.
-    if (f_str.find('\0') != std::string::npos)
-        return "Hledany retezec nesmi obsahovat znak NUL!\n";
+    if (f_str.find('\0') != std::string::npos) {
+        *err = "Hledany retezec nesmi obsahovat znak NUL!\n";
+        return false;
+    }
     if (f_str.size() > NEJDELSI_VZOR) {
         char zprava[160];
         snprintf(zprava, sizeof zprava,
                  "Hledany retezec je prilis dlouhy (%zu znaku), workerum lze predat nejvys %zu!\n",
                  f_str.size(), NEJDELSI_VZOR);
-        return zprava;
+        *err = zprava;
+        return false;
     }
-    return "";
+    return true;
 }

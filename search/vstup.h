@@ -16,6 +16,7 @@ bool cti_slovo(FILE *vstup, std::string &slovo);
 // (131072 bytes with its NUL) or more, and PVM's spawn then fails without a word.
 const size_t NEJDELSI_VZOR = 131071;
 
-// Why farmer cannot search for the pattern f_str, as the text it prints (shorter than 2
-// characters, holding a NUL, longer than NEJDELSI_VZOR), or empty when it can.
-std::string chyba_vzoru(const std::string &f_str);
+// Whether farmer can search for the pattern f_str; false, with err, when it is shorter than 2
+// characters, holds a NUL or is longer than NEJDELSI_VZOR. err is the text as farmer prints
+// it, line end included: the one on too short a pattern has none.
+bool lze_hledat(const std::string &f_str, std::string *err);

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "protokol.h"
+#include "hledani_zpravy.h"
 
 // Sends farmer a reply that announces nalezl positions and carries none.
 static void odpovez(int nalezl)

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "orakula.h"
+#include "testy/orakula.h"
 #include "program_runner.h"
 
 namespace {
@@ -179,6 +179,7 @@ TEST(WorkerHledani, SpatneZadaniNaChybovyVystupAStatusJedna)
         {{"text.txt", "0", "3", "ab", "1:0"}, "worker: neplatny zacatek cteni \"1:0\"!\n"},
         {{"text.txt", "1", "3", "ab", "3:1:0"}, "worker: neplatny zacatek cteni \"3:1:0\"!\n"},
         {{"nic.txt", "0", "3", "ab"}, "fopen: Chyba pri praci se souborem : nic.txt\n"},
+        {{".", "0", "3", "ab"}, "fread: Chyba pri cteni souboru.\n"},
         {{"text.txt", "0", "4", "ab"}, "worker: text souboru text.txt konci pred indexem 4!\n"},
         {{"text.txt", "0", "3", "ab"}, "worker: neni spusten farmerem (pvm_parent: -23)!\n"},
     };

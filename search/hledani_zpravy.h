@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // Messages between farmer and its workers: every tag of the pair, and the one place where the
-// reply is packed and unpacked.
+// reply is packed, sent, received and unpacked. Joining PVM and the daemons' notices of a
+// task's end (ZNACKA_KONEC_ULOHY) or a host's loss are the shared edge's, pvm_spojeni.h.
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 // A worker's reply to farmer, in one or more messages of this tag (pieces), each an int k
@@ -20,10 +22,6 @@ const int ZNACKA_ODPOVED = 5;
 // than two pieces of a worker, however slowly farmer stores them.
 const int ZNACKA_POTVRZENI = 6;
 const int KUSU_NA_CESTE = 2;
-// Notices from the PVM daemons, never sent by a task: a task has exited (its identifier), a
-// host has been lost (the identifier of its daemon).
-const int ZNACKA_KONEC_ULOHY = 90;
-const int ZNACKA_KONEC_HOSTITELE = 91;
 
 // Positions in one piece: 4 MiB of ints.
 const size_t KUS_POZIC = 1 << 20;
@@ -35,27 +33,35 @@ const char *const PROMENNA_KUS_POZIC = "KVS_KUS_POZIC";
 // Worker: the positions it puts in one piece.
 size_t kus_pozic();
 
-// Worker: sends farmer the positions as one piece, the last one when posledni; false when PVM
-// fails.
-bool posli_kus(int farmer, std::vector<int> &pozice, bool posledni);
+// Worker: how the positions are best packed in this virtual machine, for posli_kus.
+int kodovani_pozic();
 
-// Worker: waits until farmer has stored a piece; false when farmer has ended (the worker
-// asked PVM for its end beforehand, with hlidej_farmera) or PVM fails.
-bool cekej_na_potvrzeni(int farmer);
+// Worker to farmer: the positions as one piece (tag 5), the last one when posledni, packed as
+// kodovani (from kodovani_pozic) says.
+bool posli_kus(int farmer, int kodovani, std::vector<int> &pozice, bool posledni,
+               std::string *err);
 
-// Worker: asks PVM to announce farmer's end; false when PVM refuses.
-bool hlidej_farmera(int farmer);
+// Worker: waits until farmer has stored a piece (tag 6); false when farmer has ended (the
+// worker asked PVM for its end beforehand) or PVM is lost, neither of which is the worker's to
+// tell.
+bool prijmi_potvrzeni(int farmer);
 
-// Farmer: tells worker tid its piece is stored; false when PVM fails.
-bool potvrd_kus(int tid);
+// Farmer to worker: its piece is stored (tag 6).
+bool posli_potvrzeni(int worker, std::string *err);
 
-// Farmer: asks PVM to announce the end of worker tid and the loss of its host; false when PVM
-// refuses. A task that has already ended is announced at once, so no end slips through.
-bool hlidej_workera(int tid);
+// Farmer: waits at most lhuta_s seconds for a piece from worker. Returns the message, or 0 or
+// below when none came.
+int prijmi_kus(int worker, int lhuta_s);
 
 // Farmer: unpacks the head of the piece just received into pocet and posledni; false when it
 // cannot be unpacked or is no piece.
 bool rozbal_hlavicku(size_t &pocet, bool &posledni);
 
-// Farmer: unpacks the next n positions of the piece just received into pozice.
+// Farmer: unpacks the next n positions of the piece just received into pozice; false when the
+// piece holds fewer.
 bool rozbal_pozice(int *pozice, size_t n);
+
+// Farmer: frees the message zprava, taken and read, so that a piece of megabytes does not stay
+// in memory while the next one comes. The next receive would free it too, so a failure costs
+// no more than that.
+void zahod_zpravu(int zprava);

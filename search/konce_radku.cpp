@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Line ends of raw text: which bytes the joined text leaves out, counted block by block.
-#include "radky.h"
+#include "konce_radku.h"
 
 #include <algorithm>
 #include <cerrno>

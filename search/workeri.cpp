@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: MIT
+// farmer's workers on PVM: started, watched, gathered, killed.
+#include "workeri.h"
+
+#include <pvm3.h>
+#include <time.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+#include "preruseni.h"
+#include "pvm_napoveda.h"
+#include "pvm_spojeni.h"
+#include "sber.h"
+
+namespace {
+
+// More workers than this take seconds to start; farmer then says how far it is.
+const size_t HLASIT_OD_WORKERU = 100;
+
+// Where the arguments of a worker sit: the file, the range, the pattern, where to start
+// reading (zapis_pocet).
+enum ArgumentWorkera { SOUBOR, ODKUD, KAM, VZOR, ZACATEK_CTENI };
+
+// Time on a clock that never goes back, in seconds: how often progress is told.
+double sekundy()
+{
+    timespec ted;
+    clock_gettime(CLOCK_MONOTONIC, &ted);
+    return ted.tv_sec + ted.tv_nsec / 1e9;
+}
+
+// A task identifier as PVM's tools show it: "t40001".
+std::string jmeno_ulohy(int tid)
+{
+    char jmeno[16];
+    snprintf(jmeno, sizeof jmeno, "t%x", static_cast<unsigned>(tid));
+    return jmeno;
+}
+
+// The workers' arguments but those of the range. The file goes by its absolute path, as the
+// workers may start in another folder than farmer.
+std::vector<std::string> argumenty_workeru(const char *soubor, const std::string &f_str)
+{
+    char cesta[PATH_MAX];
+    return {realpath(soubor, cesta) != nullptr ? cesta : soubor, "", "", f_str, ""};
+}
+
+// Why a worker could not be started: the daemon's error code, and when it did not find the
+// program, where a default daemon looks for it and what to do.
+std::string chyba_spusteni(int kod, int mytid)
+{
+    std::string chyba = "pvm_spawn: Task nebyl vytvoren!";
+    if (kod == PvmNoFile)
+        for (const std::string &radek :
+             napoveda_nenalezeneho_programu("worker", architektura_hostitele(mytid)))
+            chyba += "\n" + radek;
+    return chyba;
+}
+
+// Starts one worker, watched by PVM so that its end or its host's loss cannot go unnoticed,
+// into tid.
+bool spust_workera(const std::vector<std::string> &argumenty, int mytid, int &tid,
+                   std::string *err)
+{
+    tid = spust_ulohu("worker", argumenty);
+    if (tid < 0) {
+        *err = chyba_spusteni(tid, mytid);
+        return false;
+    }
+    std::string chyba;
+    if (hlidej_konec_uloh({tid}, &chyba) && hlidej_hostitele_uloh({tid}, &chyba))
+        return true;
+    *err = "pvm_notify: Konec workera " + jmeno_ulohy(tid) + " nelze hlidat!";
+    return false;
+}
+
+// Starts one worker per range into wtids, each told where in the file its range starts (the
+// last point of body before it), so that it need not count line ends from the file's start;
+// false, with the message, when one cannot be started, or without one at an interrupt.
+// Starting many takes a while: that is said on stderr.
+bool spust_workery(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> &body,
+                   std::vector<std::string> &argumenty, int mytid, std::vector<int> &wtids,
+                   std::string *err)
+{
+    const bool hlasit = rozsahy.size() > HLASIT_OD_WORKERU;
+    double hlaseno = sekundy();
+    for (const Rozsah &rozsah : rozsahy) {
+        if (preruseni_ceka())
+            return false;
+        argumenty[ODKUD] = std::to_string(rozsah.odkud);
+        argumenty[KAM] = std::to_string(rozsah.kam);
+        argumenty[ZACATEK_CTENI] = zapis_pocet(bod_pred(body, rozsah.odkud));
+        int tid = 0;
+        if (!spust_workera(argumenty, mytid, tid, err))
+            return false;
+        wtids.push_back(tid);
+        if (hlasit && sekundy() - hlaseno >= 1) {
+            fprintf(stderr, "Spusteno %zu z %zu workeru...\n", wtids.size(), rozsahy.size());
+            hlaseno = sekundy();
+        }
+    }
+    return true;
+}
+
+// Gathers the replies into odklad, in start order; false, with the message naming the
+// worker, when one is lost without a usable reply; false without a message at an interrupt.
+bool sber(const std::vector<int> &wtids, const std::vector<Rozsah> &rozsahy, Odklad &odklad,
+          std::string *err)
+{
+    ZtrataWorkera ztrata;
+    if (sber_odpovedi(wtids, rozsahy, odklad, ztrata))
+        return true;
+    if (preruseni_ceka())
+        return false;
+    const size_t i = ztrata.worker;
+    if (ztrata.duvod == nullptr)
+        *err = "Nalezene pozice nelze odlozit do docasneho souboru (" + ztrata.chyba_odkladu +
+               ")!";
+    else
+        *err = "Worker " + jmeno_ulohy(wtids[i]) + " (rozsah " +
+               std::to_string(rozsahy[i].odkud) + "-" + std::to_string(rozsahy[i].kam) + ") " +
+               ztrata.duvod + "!";
+    return false;
+}
+
+// Killed rather than told: a worker reads no message while it searches. One that has ended
+// already is simply not found, and that is all a failed kill can mean here.
+void zabij_workery(const std::vector<int> &wtids)
+{
+    for (int tid : wtids)
+        pvm_kill(tid);
+}
+
+}  // namespace
+
+bool hledej_na_pvm(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> &body,
+                   const char *soubor, const std::string &f_str, Odklad &odklad,
+                   std::string *err)
+{
+    odloz_preruseni();
+    int mytid = prihlas_do_pvm();
+    if (mytid < 0) {
+        *err = "Nelze se spojit s PVM (pvm_mytid: " + std::to_string(mytid) +
+               "), bezi demon pvmd?";
+        povol_preruseni();
+        return false;
+    }
+    std::vector<std::string> argumenty = argumenty_workeru(soubor, f_str);
+    std::vector<int> wtids;
+    zaloz_odklad(odklad, rozsahy.size());
+    bool hotovo = spust_workery(rozsahy, body, argumenty, mytid, wtids, err) &&
+                  sber(wtids, rozsahy, odklad, err);
+    if (preruseni_ceka())
+        zabij_workery(wtids);
+    odhlas_z_pvm();
+    povol_preruseni();
+    return hotovo;
+}
