@@ -8,13 +8,12 @@
 // line of its own, so its log cannot give a task's lines back whole. PVM lets one task of a
 // host start the others in the daemon's place (pvm_reg_tasker): this one starts each with its
 // standard output and error on a pipe of its own, and writes the lines to FILE as they come.
-// A line longer than the bound of radky.h is written in pieces as it comes. It prints
-// "ready" once registered, and ends with status 1 when lines could not be written. On SIGTERM it waits a few seconds for its tasks to end by
-// themselves; it ends when they have, or when the daemon is gone.
+// A line longer than the bound of vystup_uloh.h is written in pieces as it comes. It prints
+// "ready" once registered, and ends with status 1 when lines could not be written or a call
+// to PVM failed. On SIGTERM it waits a few seconds for its tasks to end by themselves; it
+// ends when they have, or when the daemon is gone.
 #include <fcntl.h>
 #include <poll.h>
-#include <pvm3.h>
-#include <pvmproto.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -23,12 +22,14 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "radky.h"
+#include "pvm_spojeni.h"
+#include "spusteni_ulohy.h"
+#include "vystup_uloh.h"
+#include "zadosti_demona.h"
 
 using Hodiny = std::chrono::steady_clock;
 
@@ -38,13 +39,18 @@ struct Uloha {
     Rozpracovany_vystup vystup;
 };
 
-static std::vector<Uloha> ulohy;
+// The run: the tasks started, the daemon, whether lines were lost, and when the tasks' time
+// is up once the run is over.
+struct Beh {
+    std::vector<Uloha> ulohy;
+    Demon demon;
+    bool chyba_zapisu = false;  // lines could not be written; later ones are dropped
+    Hodiny::time_point lhuta = Hodiny::time_point::max();
+    bool zabito = false;
+};
+
 // Where the lines go: opened by pvm-run, which alone knows what its FILE names.
 static const int SOUBOR = 3;
-static bool chyba_zapisu = false;
-static bool demon_bezi = true;
-// The daemon's own identifier, as it signs its start requests.
-static int demon_tid = 0;
 
 // Written by the signal handlers so that poll wakes up; the flag says a SIGTERM came.
 static int budik[2];
@@ -65,228 +71,182 @@ static void vzbud(int signal)
     errno = e;
 }
 
-static void zapis(const std::string &radky)
+// After the first failure the lines are dropped unwritten, and that failure alone is told.
+static bool zapis(Beh &beh, const std::string &radky, std::string *chyba)
 {
     size_t hotovo = 0;
-    while (hotovo < radky.size() && !chyba_zapisu) {
+    while (hotovo < radky.size() && !beh.chyba_zapisu) {
         ssize_t n = write(SOUBOR, radky.data() + hotovo, radky.size() - hotovo);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            fprintf(stderr, "pvm-run-tasker: write: %s; later lines of the tasks are lost\n",
-                    strerror(errno));
-            chyba_zapisu = true;
-        } else {
-            hotovo += (size_t)n;
+            *chyba = std::string("write: ") + strerror(errno) +
+                     "; later lines of the tasks are lost";
+            beh.chyba_zapisu = true;
+            return false;
         }
+        hotovo += (size_t)n;
     }
+    return true;
 }
 
-// Tells the daemon that a task it asked for has ended, with its status and times.
-static void ohlas_konec(int tid, int status, const rusage &cas)
+static bool spust_ulohu(Beh &beh, Zadost_o_start &zadost, std::string *chyba)
 {
-    if (!demon_bezi || demon_tid == 0)
-        return;
-    int hodnoty[6] = {tid, status, (int)cas.ru_utime.tv_sec, (int)cas.ru_utime.tv_usec,
-                      (int)cas.ru_stime.tv_sec, (int)cas.ru_stime.tv_usec};
-    pvm_initsend(PvmDataDefault);
-    pvm_pkint(hodnoty, 6, 1);
-    pvm_send(demon_tid, SM_TASKX);
-}
-
-// The child's side of a start: output onto the pipe, the daemon's variables added, then exec.
-[[noreturn]] static void v_potomkovi(int zapis_konec, const std::string &cesta,
-                                     std::vector<std::string> &argumenty,
-                                     std::vector<std::string> &prostredi)
-{
-    int nic = open("/dev/null", O_RDONLY);
-    dup2(nic, 0);
-    dup2(zapis_konec, 1);
-    dup2(zapis_konec, 2);
-    // Nothing of this process is the task's business: neither its descriptors (the daemon's
-    // socket, other tasks' pipes) nor its signal handling.
-    close_range(3, ~0U, 0);
-    signal(SIGCHLD, SIG_DFL);
-    signal(SIGTERM, SIG_DFL);
-    signal(SIGPIPE, SIG_DFL);
-    for (std::string &promenna : prostredi)
-        putenv(promenna.data());
-    std::vector<char *> argv;
-    for (std::string &a : argumenty)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execv(cesta.c_str(), argv.data());
-    fprintf(stderr, "pvm-run-tasker: %s: %s\n", cesta.c_str(), strerror(errno));
-    _exit(127);
-}
-
-static void spust_ulohu(int tid, const std::string &cesta, std::vector<std::string> &argumenty,
-                        std::vector<std::string> &prostredi)
-{
-    int roura[2];
-    pid_t pid = -1;
-    if (pipe2(roura, O_CLOEXEC) == 0) {
-        pid = fork();
-        if (pid == 0)
-            v_potomkovi(roura[1], cesta, argumenty, prostredi);
-        close(roura[1]);
-        if (pid < 0)
-            close(roura[0]);
-    }
-    if (pid < 0) {
-        fprintf(stderr, "pvm-run-tasker: cannot start %s: %s\n", cesta.c_str(), strerror(errno));
-        ohlas_konec(tid, 127 << 8, rusage{});
-        return;
-    }
-    fcntl(roura[0], F_SETFL, O_NONBLOCK);
     Uloha u;
-    u.pid = pid;
-    u.roura = roura[0];
-    u.vystup.tid = tid;
-    ulohy.push_back(u);
+    if (!spust_potomka(zadost, u.pid, u.roura, chyba))
+        return ohlas_nespusteni(beh.demon, zadost.tid, chyba);
+    u.vystup.tid = zadost.tid;
+    beh.ulohy.push_back(u);
+    return true;
 }
 
-static std::string vybal_retezec()
+static bool prijmi_start(Beh &beh, std::string *chyba)
 {
-    // A string of a message is no longer than the message itself.
-    int delka = 0, znacka = 0, odesilatel = 0;
-    pvm_bufinfo(pvm_getrbuf(), &delka, &znacka, &odesilatel);
-    std::vector<char> s((size_t)delka + 1, '\0');
-    pvm_upkstr(s.data());
-    return s.data();
+    Zadost_o_start zadost;
+    if (vybal_zadost_o_start(beh.demon, zadost, chyba))
+        return spust_ulohu(beh, zadost, chyba);
+    return ohlas_nespusteni(beh.demon, zadost.tid, chyba);
 }
 
-// A start request: tid, flags, path, argc, argv[argc], nenv, env[nenv].
-static void prijmi_start()
+// Takes the daemon's messages that have come, up to the first that could not be acted on; the
+// rest wait for the next round.
+static bool prijmi_zpravy(Beh &beh, std::string *chyba)
 {
-    int tid = 0, priznaky = 0, pocet = 0;
-    pvm_upkint(&tid, 1, 1);
-    pvm_upkint(&priznaky, 1, 1);
-    std::string cesta = vybal_retezec();
-    std::vector<std::string> argumenty, prostredi;
-    pvm_upkint(&pocet, 1, 1);
-    for (int i = 0; i < pocet; i++)
-        argumenty.push_back(vybal_retezec());
-    pvm_upkint(&pocet, 1, 1);
-    for (int i = 0; i < pocet; i++)
-        prostredi.push_back(vybal_retezec());
-    spust_ulohu(tid, cesta, argumenty, prostredi);
-}
-
-static void prijmi_zpravy()
-{
-    while (demon_bezi) {
-        int zprava = pvm_nrecv(-1, -1);
-        if (zprava < 0) {
-            demon_bezi = false;
-            return;
-        }
-        if (zprava == 0)
-            return;
-        int delka, znacka, odesilatel;
-        pvm_bufinfo(zprava, &delka, &znacka, &odesilatel);
-        if (znacka == SM_STTASK) {
-            demon_tid = odesilatel;
-            prijmi_start();
+    while (beh.demon.bezi) {
+        int znacka = 0, odesilatel = 0;
+        int zprava = prijmi_zpravu(0, znacka, odesilatel);
+        // A daemon that is gone ends the run; it is no failure of the tasker's.
+        if (zprava < 0)
+            beh.demon.bezi = false;
+        if (zprava <= 0)
+            return true;
+        if (je_zadost_o_start(znacka)) {
+            beh.demon.tid = odesilatel;
+            if (!prijmi_start(beh, chyba))
+                return false;
         }
     }
+    return true;
 }
 
-static void zavri_rouru(Uloha &u)
+static bool zavri_rouru(Beh &beh, Uloha &u, std::string *chyba)
 {
-    zapis(dokonci_radky(u.vystup));
+    bool zapsano = zapis(beh, dokonci_radky(u.vystup), chyba);
     close(u.roura);
     u.roura = -1;
+    return zapsano;
 }
 
 // Reads what the task's pipe holds now; at its end, the last unfinished line is written too.
-static void precti_vystup(Uloha &u)
+static bool precti_vystup(Beh &beh, Uloha &u, std::string *chyba)
 {
     char blok[65536];
     for (;;) {
         ssize_t n = read(u.roura, blok, sizeof blok);
         if (n > 0) {
-            zapis(oznac_radky(u.vystup, blok, (size_t)n));
+            if (!zapis(beh, oznac_radky(u.vystup, blok, (size_t)n), chyba))
+                return false;
             continue;
         }
         if (n < 0 && errno == EINTR)
             continue;
         if (n == 0 || errno != EAGAIN)
-            zavri_rouru(u);
-        return;
+            return zavri_rouru(beh, u, chyba);
+        return true;
     }
 }
 
-static void sklid_ukoncene()
+// Tells the daemon of every task that has ended, up to the first it could not be told of.
+static bool sklid_ukoncene(Beh &beh, std::string *chyba)
 {
-    for (Uloha &u : ulohy) {
+    for (Uloha &u : beh.ulohy) {
         if (u.pid < 0)
             continue;
         int status = 0;
         rusage cas{};
         if (wait4(u.pid, &status, WNOHANG, &cas) == u.pid) {
             u.pid = -1;
-            ohlas_konec(u.vystup.tid, status, cas);
+            if (!ohlas_konec_ulohy(beh.demon, u.vystup.tid, status, cas, chyba))
+                return false;
         }
     }
+    return true;
 }
 
-static bool vse_skonceno()
+static bool vse_skonceno(const Beh &beh)
 {
-    for (const Uloha &u : ulohy)
+    for (const Uloha &u : beh.ulohy)
         if (u.pid >= 0 || u.roura >= 0)
             return false;
     return true;
 }
 
 // Waits up to a tenth of a second for the daemon, a signal or a task's output, and reads it.
-static void cekej_a_cti()
+static bool cekej_a_cti(Beh &beh, std::string *chyba)
 {
     std::vector<pollfd> fds = {{budik[0], POLLIN, 0}};
-    int *pvm_fds = nullptr;
-    if (demon_bezi && pvm_getfds(&pvm_fds) > 0)
-        fds.push_back({pvm_fds[0], POLLIN, 0});
+    int demon = deskriptor_demona(beh.demon);
+    if (demon >= 0)
+        fds.push_back({demon, POLLIN, 0});
     std::vector<Uloha *> ctene;
-    for (Uloha &u : ulohy)
+    for (Uloha &u : beh.ulohy)
         if (u.roura >= 0) {
             fds.push_back({u.roura, POLLIN, 0});
             ctene.push_back(&u);
         }
     if (poll(fds.data(), fds.size(), 100) <= 0)
-        return;
+        return true;
     char vyprazdni[64];
     if (fds[0].revents & POLLIN)
         while (read(budik[0], vyprazdni, sizeof vyprazdni) > 0) {
         }
     size_t prvni_roura = fds.size() - ctene.size();
     for (size_t i = 0; i < ctene.size(); i++)
-        if (fds[prvni_roura + i].revents)
-            precti_vystup(*ctene[i]);
-}
-
-static bool prihlas_se()
-{
-    pvm_setopt(PvmAutoErr, 0);
-    int mytid = pvm_mytid();
-    if (mytid < 0) {
-        fprintf(stderr, "pvm-run-tasker: no PVM daemon (pvm_mytid: %d)\n", mytid);
-        return false;
-    }
-    pvm_setopt(PvmResvTids, 1);
-    int cc = pvm_reg_tasker();
-    if (cc < 0) {
-        fprintf(stderr, "pvm-run-tasker: pvm_reg_tasker: %d\n", cc);
-        pvm_exit();
-        return false;
-    }
+        if (fds[prvni_roura + i].revents && !precti_vystup(beh, *ctene[i], chyba))
+            return false;
     return true;
 }
 
-static void zabij_zbyvajici()
+static void zabij_zbyvajici(Beh &beh)
 {
-    for (Uloha &u : ulohy)
+    for (Uloha &u : beh.ulohy)
         if (u.pid >= 0)
             kill(u.pid, SIGKILL);
+}
+
+// Once the run is over (a SIGTERM, or the daemon gone), the tasks get their time to end, then
+// are killed and get a moment for their pipes to close.
+static bool je_konec(Beh &beh)
+{
+    if ((konec_pozadan || !beh.demon.bezi) && beh.lhuta == Hodiny::time_point::max())
+        beh.lhuta = Hodiny::now() + CEKANI_NA_ULOHY;
+    if (beh.lhuta != Hodiny::time_point::max() && vse_skonceno(beh))
+        return true;
+    if (Hodiny::now() > beh.lhuta) {
+        if (beh.zabito)
+            return true;
+        zabij_zbyvajici(beh);
+        beh.zabito = true;
+        beh.lhuta = Hodiny::now() + CEKANI_PO_ZABITI;
+    }
+    return false;
+}
+
+// The last lines of the tasks still in their pipes, and the unfinished ones.
+static bool dopis_zbytek(Beh &beh, std::string *chyba)
+{
+    for (Uloha &u : beh.ulohy)
+        if (u.roura >= 0 && !precti_vystup(beh, u, chyba))
+            return false;
+    for (Uloha &u : beh.ulohy)
+        if (u.roura >= 0 && !zavri_rouru(beh, u, chyba))
+            return false;
+    return true;
+}
+
+static void vypis_chybu(const std::string &chyba)
+{
+    fprintf(stderr, "pvm-run-tasker: %s\n", chyba.c_str());
 }
 
 int main(int argc, char **)
@@ -295,39 +255,31 @@ int main(int argc, char **)
         fprintf(stderr, "usage: pvm-run-tasker 3>FILE\n");
         return 2;
     }
-    if (pipe2(budik, O_CLOEXEC | O_NONBLOCK) != 0 || !prihlas_se())
+    if (pipe2(budik, O_CLOEXEC | O_NONBLOCK) != 0)
         return 1;
+    std::string chyba;
+    if (!prihlas_jako_tasker(&chyba)) {
+        vypis_chybu(chyba);
+        return 1;
+    }
     signal(SIGCHLD, vzbud);
     signal(SIGTERM, vzbud);
     signal(SIGPIPE, SIG_IGN);
     printf("ready\n");
     fflush(stdout);
 
-    Hodiny::time_point lhuta = Hodiny::time_point::max();
-    bool zabito = false;
-    for (;;) {
-        prijmi_zpravy();
-        sklid_ukoncene();
-        if ((konec_pozadan || !demon_bezi) && lhuta == Hodiny::time_point::max())
-            lhuta = Hodiny::now() + CEKANI_NA_ULOHY;
-        if (lhuta != Hodiny::time_point::max() && vse_skonceno())
+    Beh beh;
+    while (true) {
+        if (!prijmi_zpravy(beh, &chyba) || !sklid_ukoncene(beh, &chyba))
+            vypis_chybu(chyba);
+        if (je_konec(beh))
             break;
-        if (Hodiny::now() > lhuta) {
-            if (zabito)
-                break;
-            zabij_zbyvajici();
-            zabito = true;
-            lhuta = Hodiny::now() + CEKANI_PO_ZABITI;
-        }
-        cekej_a_cti();
+        if (!cekej_a_cti(beh, &chyba))
+            vypis_chybu(chyba);
     }
-    for (Uloha &u : ulohy)
-        if (u.roura >= 0)
-            precti_vystup(u);
-    for (Uloha &u : ulohy)
-        if (u.roura >= 0)
-            zavri_rouru(u);
-    if (demon_bezi)
-        pvm_exit();
-    return chyba_zapisu ? 1 : 0;
+    if (!dopis_zbytek(beh, &chyba))
+        vypis_chybu(chyba);
+    if (beh.demon.bezi)
+        odhlas_z_pvm();
+    return beh.chyba_zapisu || beh.demon.selhalo ? 1 : 0;
 }

@@ -157,6 +157,20 @@ TEST(PvmRunVystupUloh, BezTaskeruToRekneARunNespusti)
     EXPECT_FALSE(dir.exists("ulohy.txt"));
 }
 
+// A host has one tasker: a second one says what PVM answered and ends with 1, never ready.
+TEST(PvmRunVystupUloh, DruhyTaskerSeNeprihlasi)
+{
+    TempDir dir;
+    RunResult r = run_program({script_path("pvm-run.sh"), "-e", program_path(""), "-o",
+                               "ulohy.txt", "/bin/sh", "-c",
+                               "exec \"$0\" 3> druhy.txt", program_path("pvm-run-tasker")},
+                              "", dir.path(), 30);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(std::regex_search(r.err, std::regex("^pvm-run-tasker: pvm_reg_tasker: -\\d+\n$")))
+        << r.err;
+}
+
 // Process ids of the processes whose working folder is dir: the command and its tasks.
 std::vector<pid_t> procesy_ve_slozce(const std::string &dir)
 {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// radky: a spawned task's output cut into whole lines, each tagged with the task's identifier.
+// vystup_uloh: a spawned task's output cut into whole lines tagged with the task's identifier.
 #pragma once
 
 #include <cstddef>
