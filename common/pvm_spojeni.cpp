@@ -48,6 +48,22 @@ int spust_ulohu(const std::string &program, const std::vector<std::string> &argu
     return spusteno < 0 ? spusteno : (tid < 0 ? tid : PvmSysErr);
 }
 
+int rodic_ulohy() { return pvm_parent(); }
+
+bool zjisti_hostitele(int tid, int *hostitel, std::string *chyba)
+{
+    *hostitel = pvm_tidtohost(tid);
+    return uspech(*hostitel, "pvm_tidtohost", chyba);
+}
+
+bool zabij_ulohy(const std::vector<int> &ulohy, std::string *chyba)
+{
+    bool vsechny = true;
+    for (int uloha : ulohy)
+        vsechny = uspech(pvm_kill(uloha), "pvm_kill", vsechny ? chyba : nullptr) && vsechny;
+    return vsechny;
+}
+
 bool hlidej_konec_uloh(const std::vector<int> &ulohy, std::string *chyba)
 {
     if (ulohy.empty())
@@ -61,8 +77,8 @@ bool hlidej_hostitele_uloh(const std::vector<int> &ulohy, std::string *chyba)
 {
     std::vector<int> hostitele;
     for (int uloha : ulohy) {
-        int hostitel = pvm_tidtohost(uloha);
-        if (!uspech(hostitel, "pvm_tidtohost", chyba))
+        int hostitel = 0;
+        if (!zjisti_hostitele(uloha, &hostitel, chyba))
             return false;
         if (std::find(hostitele.begin(), hostitele.end(), hostitel) == hostitele.end())
             hostitele.push_back(hostitel);

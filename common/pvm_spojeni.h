@@ -2,7 +2,8 @@
 // The edge every PVM program of the project shares: joining and leaving the virtual machine,
 // the daemons' notices of a task's end and a host's loss, spawning one task, and sends and
 // packs whose failures become one message. Each failure is told in *chyba as
-// "<call> selhalo (cislo chyby <code>)", and the caller puts its own prefix in front.
+// "<call> selhalo (cislo chyby <code>)", and the caller puts its own prefix in front; a caller
+// that has no use for the text passes nullptr.
 #pragma once
 
 #include <string>
@@ -24,6 +25,15 @@ void odhlas_z_pvm();
 // Returns its task identifier, or PVM's negative error code (PvmNoFile: the daemon did not
 // find the program).
 int spust_ulohu(const std::string &program, const std::vector<std::string> &argumenty);
+
+// The task that spawned this one, or PVM's negative code when none did.
+int rodic_ulohy();
+
+// The PVM identifier of the host task tid runs on, in *hostitel.
+bool zjisti_hostitele(int tid, int *hostitel, std::string *chyba);
+
+// Kills the tasks, all of them even when one kill fails; the first failure in *chyba.
+bool zabij_ulohy(const std::vector<int> &ulohy, std::string *chyba);
 
 // Asks the daemons to announce, with ZNACKA_KONEC_ULOHY, the end of each of the tasks; a task
 // that has already ended is announced at once, so no end slips through.

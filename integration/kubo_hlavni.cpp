@@ -69,7 +69,7 @@ static bool spust_delniky(BehHlavniho &beh, std::string *chyba)
     for (int i = 0; i < beh.parametry.pocet_delniku; i++)
         if (!vytvor_delnika(beh, poradeno, chyba)) {
             std::string chyba_zabiti;
-            zabij_delniky(delnici_krome(beh.prideleni, {}), &chyba_zabiti);
+            zabij_ulohy(delnici_krome(beh.prideleni, {}), &chyba_zabiti);
             for (Delnik &delnik : beh.prideleni.delnici)
                 delnik.stav = ZTRACEN;
             return false;
@@ -235,7 +235,7 @@ static bool ukonci_delniky(BehHlavniho &beh, std::string *chyba)
 
 bool zabij_pracujici(const BehHlavniho &beh, std::string *chyba)
 {
-    return zabij_delniky(delnici_krome(beh.prideleni, {ZTRACEN, ZASTAVEN}), chyba);
+    return zabij_ulohy(delnici_krome(beh.prideleni, {ZTRACEN, ZASTAVEN}), chyba);
 }
 
 bool probehni(BehHlavniho &beh, std::string *chyba)

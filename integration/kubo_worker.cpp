@@ -81,7 +81,7 @@ static bool prihlas_delnika(BehDelnika &beh, std::string *chyba)
         return false;
     }
     // Started by hand rather than by kubo-main, no announcement would ever come.
-    if (rodic_delnika() < 0) {
+    if (rodic_ulohy() < 0) {
         *chyba = naformatuj("Delnik %d: Nebyl spusten hlavnim procesem kubo-main, koncim",
                             beh.mytid);
         odhlas_z_pvm();
@@ -96,7 +96,7 @@ static bool prijmi_hlavniho(BehDelnika &beh, std::string *chyba)
 {
     if (!prijmi_ohlaseni(&beh.chief_tid, chyba))
         return false;
-    int rodic = rodic_delnika();
+    int rodic = rodic_ulohy();
     if (rodic != beh.chief_tid) {
         *chyba = naformatuj("Ohlasil se hlavni %d, ale spustil me %d, koncim", beh.chief_tid,
                             rodic);

@@ -47,31 +47,9 @@ std::vector<std::string> napoveda_k_delnikovi(int mytid)
     return napoveda_nenalezeneho_programu(PROGRAM_DELNIKA, architektura_hostitele(mytid));
 }
 
-bool zjisti_hostitele(int tid, int *hostitel, std::string *chyba)
-{
-    *hostitel = pvm_tidtohost(tid);
-    if (*hostitel >= 0)
-        return true;
-    *chyba = chyba_volani("pvm_tidtohost", *hostitel);
-    return false;
-}
-
 bool hlidej_delniky(const std::vector<int> &delnici, std::string *chyba)
 {
     return hlidej_konec_uloh(delnici, chyba) && hlidej_hostitele_uloh(delnici, chyba);
-}
-
-bool zabij_delniky(const std::vector<int> &delnici, std::string *chyba)
-{
-    bool vsichni = true;
-    for (int tid : delnici) {
-        int kod = pvm_kill(tid);
-        if (kod < 0 && vsichni) {
-            *chyba = chyba_volani("pvm_kill", kod);
-            vsichni = false;
-        }
-    }
-    return vsichni;
 }
 
 bool posli_ohlaseni(int hlavni, const std::vector<int> &delnici, std::string *chyba)
@@ -91,8 +69,6 @@ bool posli_konec(const std::vector<int> &delnici, std::string *chyba)
 {
     return zacni_zpravu(chyba) && rozesli(delnici, ZNACKA_KONEC, chyba);
 }
-
-int rodic_delnika() { return pvm_parent(); }
 
 bool prijmi_ohlaseni(int *hlavni, std::string *chyba)
 {

@@ -49,14 +49,8 @@ bool delnik_nenalezen(int kod);
 // line by line.
 std::vector<std::string> napoveda_k_delnikovi(int mytid);
 
-// The PVM identifier of the host task tid runs on, in *hostitel.
-bool zjisti_hostitele(int tid, int *hostitel, std::string *chyba);
-
 // Master: asks the daemons for a notice of each worker's end and of the loss of its host.
 bool hlidej_delniky(const std::vector<int> &delnici, std::string *chyba);
-
-// Master: kills the workers, all of them even when one kill fails.
-bool zabij_delniky(const std::vector<int> &delnici, std::string *chyba);
 
 // Master to every worker given: its own identifier hlavni (tag 4).
 bool posli_ohlaseni(int hlavni, const std::vector<int> &delnici, std::string *chyba);
@@ -65,8 +59,6 @@ bool posli_jednotku(int tid, const Jednotka &j, double d, int druh_funkce, std::
 // Master to the workers given: stop (tag 6). The message is empty; workers read nothing.
 bool posli_konec(const std::vector<int> &delnici, std::string *chyba);
 
-// Worker: the task that spawned it, or PVM's negative code when none did.
-int rodic_delnika();
 // Worker: blocks for the announcement; the master's identifier in *hlavni.
 bool prijmi_ohlaseni(int *hlavni, std::string *chyba);
 // Worker: asks the daemons for a notice of the master's end.

@@ -3,7 +3,6 @@
 // pieces of every worker are stored as they come and none waits in farmer's memory.
 #include "sber.h"
 
-#include <pvm3.h>
 
 #include <algorithm>
 #include <unordered_map>
@@ -86,8 +85,10 @@ bool oznameni(Sber &s, int tag)
     if (!rozbal(&kdo, 1, &chyba))
         return true;
     for (size_t i = 0; i < s.wtids.size(); i++) {
-        bool tyka_se = tag == ZNACKA_KONEC_ULOHY ? s.wtids[i] == kdo
-                                                 : pvm_tidtohost(s.wtids[i]) == kdo;
+        int hostitel = 0;
+        bool tyka_se = tag == ZNACKA_KONEC_ULOHY
+                           ? s.wtids[i] == kdo
+                           : zjisti_hostitele(s.wtids[i], &hostitel, nullptr) && hostitel == kdo;
         if (tyka_se && !s.hotov[i] && !dober(s, i))
             return false;
     }

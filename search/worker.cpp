@@ -3,7 +3,6 @@
 // spust_workera prints why it failed and picks the exit status.
 #include "worker.h"
 
-#include <pvm3.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -70,7 +69,7 @@ bool najdi_rodice(Odesilani &o, std::string *err)
     if (o.rodic != 0)
         return true;
     const int mytid = prihlas_do_pvm();
-    o.rodic = mytid < 0 ? mytid : pvm_parent();
+    o.rodic = mytid < 0 ? mytid : rodic_ulohy();
     if (o.rodic < 0) {
         *err = "worker: neni spusten farmerem (pvm_parent: " + std::to_string(o.rodic) + ")!";
         return false;

@@ -129,8 +129,8 @@ bool sber(const std::vector<int> &wtids, const std::vector<Rozsah> &rozsahy, Odk
 // already is simply not found, and that is all a failed kill can mean here.
 void zabij_workery(const std::vector<int> &wtids)
 {
-    for (int tid : wtids)
-        pvm_kill(tid);
+    std::string chyba;
+    zabij_ulohy(wtids, &chyba);
 }
 
 }  // namespace
