@@ -97,7 +97,7 @@ Matice alokuj_matici()
     return Matice(N, std::vector<float>(N));
 }
 
-void vypis_matice(const Matice &matice)
+int vypis_matice(const Matice &matice)
 {
     printf("Vypis matice:\n");
     for (const std::vector<float> &radek : matice) {
@@ -105,4 +105,5 @@ void vypis_matice(const Matice &matice)
             printf("%f\t", (double)prvek);
         printf("\n");
     }
+    return 1;
 }

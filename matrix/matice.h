@@ -21,5 +21,5 @@ bool nacti_matici(FILE *fr, Matice &matice);
 // A new N x N matrix; prints its allocation line. Throws std::bad_alloc when memory runs out.
 Matice alokuj_matici();
 
-// Prints matice row by row.
-void vypis_matice(const Matice &matice);
+// Prints matice row by row; returns 1, always.
+int vypis_matice(const Matice &matice);
