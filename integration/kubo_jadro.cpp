@@ -78,63 +78,117 @@ typedef double v2d __attribute__((vector_size(16)));
 typedef unsigned long long v2u __attribute__((vector_size(16)));
 typedef double v4d __attribute__((vector_size(32)));
 typedef unsigned long long v4u __attribute__((vector_size(32)));
+typedef double v8d __attribute__((vector_size(64)));
+typedef unsigned long long v8u __attribute__((vector_size(64)));
 
 typedef double (*VrstvaXyz)(double, double, const std::vector<double> &,
-                            const std::vector<double> &, double, StatistikaJadra &);
+                            const std::vector<double> &, double, PametRadku &,
+                            StatistikaJadra &);
 
 static double vrstva_xyz_sse2(double soucet, double xs, const std::vector<double> &ys,
-                              const std::vector<double> &zs, double objem, StatistikaJadra &s)
+                              const std::vector<double> &zs, double objem, PametRadku &pamet,
+                              StatistikaJadra &s)
 {
-    return pricti_vrstvu_xyz<v2d, v2u>(soucet, xs, ys, zs, objem, s);
+    return pricti_vrstvu_xyz<v2d, v2u>(soucet, xs, ys, zs, objem, pamet, s);
 }
 
 #if defined(__x86_64__)
 __attribute__((target("avx2"))) static double
 vrstva_xyz_avx2(double soucet, double xs, const std::vector<double> &ys,
-                const std::vector<double> &zs, double objem, StatistikaJadra &s)
+                const std::vector<double> &zs, double objem, PametRadku &pamet,
+                StatistikaJadra &s)
 {
-    return pricti_vrstvu_xyz<v4d, v4u>(soucet, xs, ys, zs, objem, s);
+    return pricti_vrstvu_xyz<v4d, v4u>(soucet, xs, ys, zs, objem, pamet, s);
+}
+
+// AVX-512 F has every operation the block sums use on 64-byte vectors.
+__attribute__((target("avx512f"))) static double
+vrstva_xyz_avx512(double soucet, double xs, const std::vector<double> &ys,
+                  const std::vector<double> &zs, double objem, PametRadku &pamet,
+                  StatistikaJadra &s)
+{
+    return pricti_vrstvu_xyz<v8d, v8u>(soucet, xs, ys, zs, objem, pamet, s);
 }
 #endif
 
-// The widest slab summation compiled for the path in use; a CPU with AVX-512 runs the AVX2
-// one until a 64-byte path is compiled here.
+// The slab summation compiled for the path in use.
 static VrstvaXyz vrstva_xyz_cesty()
 {
 #if defined(__x86_64__)
-    CestaCpu cesta = cesta_cpu();
-    if (cesta == CESTA_AVX2 || cesta == CESTA_AVX512)
+    switch (cesta_cpu()) {
+    case CESTA_AVX512:
+        return vrstva_xyz_avx512;
+    case CESTA_AVX2:
         return vrstva_xyz_avx2;
+    case CESTA_SSE2:
+        break;
+    }
 #endif
     return vrstva_xyz_sse2;
 }
 
-// One slab of cells at a fixed x (its midpoint xs): the y and z loops.
-static double pricti_vrstvu(double soucet, double xs, const std::vector<double> &ys,
-                            const std::vector<double> &zs, double objem, int funkce,
-                            StatistikaJadra &statistika)
+// Most entries the memory of rows' sums has: 2 MiB, which the rows of a slab of the README
+// example (about 100,000 row values) fill without driving each other out too often.
+static const size_t NEJVIC_ZAZNAMU = size_t(1) << 17;
+
+// A memory for the rows of about radku rows: the next power of two, at least 16 and at most
+// NEJVIC_ZAZNAMU entries, all empty.
+static void priprav_pamet(double radku, PametRadku &pamet)
 {
-    if (tvar_hustoty(funkce) == HUSTOTA_SOUCET_SOURADNIC)
-        return vrstva_xyz_cesty()(soucet, xs, ys, zs, objem, statistika);
+    size_t n = 16;
+    unsigned posun = 60;
+    while (n < NEJVIC_ZAZNAMU && n < radku) {
+        n *= 2;
+        posun--;
+    }
+    pamet.zaznamy.assign(n, ZaznamRadku{0, 0});
+    pamet.posun = posun;
+}
+
+// What every slab of one call shares.
+struct Vrstvy {
+    std::vector<double> ys, zs;
+    double objem;
+    int funkce;
+    VrstvaXyz vrstva_xyz;  // null unless the density is (x + y) + z
+    PametRadku pamet;
+    StatistikaJadra &statistika;
+};
+
+// One slab of cells at a fixed x (its midpoint xs): the y and z loops.
+static double pricti_vrstvu(double soucet, double xs, Vrstvy &v)
+{
+    if (v.vrstva_xyz != nullptr)
+        return v.vrstva_xyz(soucet, xs, v.ys, v.zs, v.objem, v.pamet, v.statistika);
     // The density is the same in all cells of the slab: its value at any y and z.
-    return pricti_stejne(soucet, ro(xs, 0.0, 0.0, funkce) * objem,
-                         (unsigned long long)ys.size() * zs.size(), statistika);
+    return pricti_stejne(soucet, ro(xs, 0.0, 0.0, v.funkce) * v.objem,
+                         (unsigned long long)v.ys.size() * v.zs.size(), v.statistika);
+}
+
+double vypocti_s_pameti(double xod, double yod, double zod, double xdo, double ydo, double zdo,
+                        double d, int funkce, bool pamet_radku, const HlaseniPostupu &postup,
+                        StatistikaJadra *statistika)
+{
+    StatistikaJadra nepocitana = {};
+    Vrstvy v{{}, {}, d * d * d, funkce, nullptr, {}, statistika ? *statistika : nepocitana};
+    if (!(d > 0) || !stredy_bunek(yod, ydo, d, v.ys) || !stredy_bunek(zod, zdo, d, v.zs))
+        return vypocti_primo(xod, yod, zod, xdo, ydo, zdo, d, funkce, postup);
+    if (tvar_hustoty(funkce) == HUSTOTA_SOUCET_SOURADNIC) {
+        v.vrstva_xyz = vrstva_xyz_cesty();
+        if (pamet_radku)
+            priprav_pamet((xdo - xod) / d * (double)v.ys.size(), v.pamet);
+    }
+    double soucet = 0.0;
+    int naposledy = 0;
+    for (double x = xod; x < xdo; x += d) {
+        soucet = pricti_vrstvu(soucet, x + d / 2.0, v);
+        ohlas_postup(x, xod, xdo, naposledy, postup);
+    }
+    return soucet;
 }
 
 double vypocti(double xod, double yod, double zod, double xdo, double ydo, double zdo, double d,
                int funkce, const HlaseniPostupu &postup, StatistikaJadra *statistika)
 {
-    std::vector<double> ys, zs;
-    if (!(d > 0) || !stredy_bunek(yod, ydo, d, ys) || !stredy_bunek(zod, zdo, d, zs))
-        return vypocti_primo(xod, yod, zod, xdo, ydo, zdo, d, funkce, postup);
-    StatistikaJadra nepocitana = {};
-    StatistikaJadra &pocty = statistika != nullptr ? *statistika : nepocitana;
-    double objem = d * d * d;
-    double soucet = 0.0;
-    int naposledy = 0;
-    for (double x = xod; x < xdo; x += d) {
-        soucet = pricti_vrstvu(soucet, x + d / 2.0, ys, zs, objem, funkce, pocty);
-        ohlas_postup(x, xod, xdo, naposledy, postup);
-    }
-    return soucet;
+    return vypocti_s_pameti(xod, yod, zod, xdo, ydo, zdo, d, funkce, true, postup, statistika);
 }

@@ -9,6 +9,7 @@ struct StatistikaJadra {
     unsigned long long skoky;              // runs of equal terms added in one step
     unsigned long long remizy;             // ties met in those runs, settled by parity
     unsigned long long bloky;              // blocks of varying terms summed as integers
+    unsigned long long bloky_znovu;        // of those, first blocks of rows taken from memory
     unsigned long long bloky_po_jednom;    // blocks refused and added one term at a time
     unsigned long long bloky_s_remizou;    // of those, the ones refused for a tie
     unsigned long long scitani_po_jednom;  // terms added one at a time, for any reason
@@ -17,6 +18,12 @@ struct StatistikaJadra {
 // The mass and reports of vypocti, computed cell by cell with one ro call per cell.
 double vypocti_primo(double xod, double yod, double zod, double xdo, double ydo, double zdo,
                      double d, int funkce, const HlaseniPostupu &postup);
+
+// vypocti with the memory of rows' sums (kubo_soucet.h) in use or not, for the tests and
+// benchmarks that weigh it; the same bits either way.
+double vypocti_s_pameti(double xod, double yod, double zod, double xdo, double ydo, double zdo,
+                        double d, int funkce, bool pamet_radku, const HlaseniPostupu &postup,
+                        StatistikaJadra *statistika);
 
 // soucet + clen + clen + ... with n additions, each rounded to double in turn: the very bits
 // of that loop, in a few steps per binade the sum passes through.

@@ -107,6 +107,7 @@ inline __attribute__((always_inline)) bool kvocienty(const double *zs, size_t n,
                                                      uint64_t &soucet_q)
 {
     const size_t sirka = sizeof(V) / sizeof(double);
+    static_assert(SKUPINA % (sizeof(V) / sizeof(double)) == 0, "a block is whole vectors");
     const double dalsi = zacatek + zacatek * 0x1p-52;  // 2^e + u
     // Two sets of sums, so that the additions of one need not wait for the other's.
     U bity_y = {}, bity_y2 = {}, remizy = {};
@@ -118,10 +119,14 @@ inline __attribute__((always_inline)) bool kvocienty(const double *zs, size_t n,
         remizy |= (y_dalsi - y) ^ 1;
         bity_v += y;
     };
-    for (size_t k = 0; k < n; k += 2 * sirka) {
+    // n is a multiple of SKUPINA, not always of two vectors: the widest path ends on one.
+    size_t k = 0;
+    for (; k + 2 * sirka <= n; k += 2 * sirka) {
         pricti(zs + k, bity_y);
         pricti(zs + k + sirka, bity_y2);
     }
+    for (; k < n; k += sirka)
+        pricti(zs + k, bity_y);
     bity_y += bity_y2;
     uint64_t soucet = 0, remiza = 0;
     for (size_t i = 0; i < sirka; i++) {
@@ -132,29 +137,100 @@ inline __attribute__((always_inline)) bool kvocienty(const double *zs, size_t n,
     return remiza == 0;
 }
 
-// Adds the block's terms to the sum b holds, in one step; false, b unchanged, when the block
-// is outside what the integer sum covers. The terms never decrease along a row (z grows by
-// d > 0, and rounding keeps order), so its first and last terms bound them all. Below 2^e
-// each q is at most 2^52, and a block's sum of them cannot wrap around 2^64.
+// The sum of the q's of a block in the binade of b, when the block is one the integer sum
+// covers; false otherwise. The terms never decrease along a row (z grows by d > 0, and
+// rounding keeps order), so its first and last terms bound them all. Below 2^e each q is at
+// most 2^52, and a block's sum of them cannot wrap around 2^64.
 template <typename V, typename U>
-inline __attribute__((always_inline)) bool pricti_blok(Binada &b, double xy, const double *zs,
-                                                       size_t n, double objem,
-                                                       StatistikaJadra &statistika)
+inline __attribute__((always_inline)) bool kvocienty_bloku(const Binada &b, double xy,
+                                                           const double *zs, size_t n,
+                                                           double objem,
+                                                           StatistikaJadra &statistika,
+                                                           uint64_t &soucet_q)
 {
     if (n % SKUPINA != 0)
         return false;
     double prvni = (xy + zs[0]) * objem, posledni = (xy + zs[n - 1]) * objem;
     if (!(prvni >= DBL_MIN) || !(posledni < b.zacatek))
         return false;
-    uint64_t soucet_q;
     if (!kvocienty<V, U>(zs, n, xy, objem, b.zacatek, soucet_q)) {
         statistika.bloky_s_remizou++;
         return false;
     }
-    // Strictly inside the binade: every partial sum then is too, the q's being >= 0.
+    return true;
+}
+
+// Adds soucet_q units to b when the sum stays strictly inside its binade: every partial sum
+// then is too, the q's being >= 0. False, b unchanged, otherwise.
+inline bool pricti_v_binade(Binada &b, uint64_t soucet_q)
+{
     if (soucet_q >= DVE_NA_53 - b.m)
         return false;
     b.m += soucet_q;
+    return true;
+}
+
+// Sums of first blocks of rows already met in one call of the kernel. Such a block adds a
+// number of units that depends only on the row value xy = fl(xs + y) and the binade of the
+// sum, the z midpoints and the cell volume being the same all through the call; and the rows
+// of one x slab mostly repeat the values of the slabs before. An entry is kept as long as no
+// other row falls on its place.
+struct ZaznamRadku {
+    uint64_t xy;        // bits of the row value
+    uint64_t binada_q;  // bits of 2^e (the exponent alone) plus the units; 0: empty
+};
+
+struct PametRadku {
+    std::vector<ZaznamRadku> zaznamy;  // a power of two of them, or none for no memory
+    unsigned posun;                     // 64 - log2 of their number
+};
+
+const uint64_t JEDNOTKY_RADKU = DVE_NA_52 - 1;  // the units' bits in binada_q
+
+// The place of row value xy in binade b, or null when there is no memory.
+inline ZaznamRadku *misto_radku(PametRadku &pamet, double xy, const Binada &b)
+{
+    if (pamet.zaznamy.empty())
+        return nullptr;
+    uint64_t h = (bity(xy) ^ bity(b.zacatek)) * 0x9e3779b97f4a7c15ull;
+    return &pamet.zaznamy[h >> pamet.posun];
+}
+
+// Adds the block's terms to the sum b holds, in one step; false, b unchanged, when the block
+// is outside what the integer sum covers.
+template <typename V, typename U>
+inline __attribute__((always_inline)) bool pricti_blok(Binada &b, double xy, const double *zs,
+                                                       size_t n, double objem,
+                                                       StatistikaJadra &statistika)
+{
+    uint64_t soucet_q;
+    return kvocienty_bloku<V, U>(b, xy, zs, n, objem, statistika, soucet_q) &&
+           pricti_v_binade(b, soucet_q);
+}
+
+// pricti_blok for the first block of a row, its units taken from the memory when this row
+// value met this binade before, and kept there when they are new. An accepted block's units
+// stay below 2^53 - m <= 2^52, so they fit beside the exponent.
+template <typename V, typename U>
+inline __attribute__((always_inline)) bool
+pricti_prvni_blok(Binada &b, PametRadku &pamet, double xy, const double *zs, size_t n,
+                  double objem, StatistikaJadra &statistika)
+{
+    ZaznamRadku *zaznam = misto_radku(pamet, xy, b);
+    uint64_t binada = bity(b.zacatek);
+    if (zaznam != nullptr && zaznam->xy == bity(xy) &&
+        (zaznam->binada_q & ~JEDNOTKY_RADKU) == binada) {
+        if (!pricti_v_binade(b, zaznam->binada_q & JEDNOTKY_RADKU))
+            return false;
+        statistika.bloky_znovu++;
+        return true;
+    }
+    uint64_t soucet_q;
+    if (!kvocienty_bloku<V, U>(b, xy, zs, n, objem, statistika, soucet_q) ||
+        !pricti_v_binade(b, soucet_q))
+        return false;
+    if (zaznam != nullptr)
+        *zaznam = ZaznamRadku{bity(xy), binada | soucet_q};
     return true;
 }
 
@@ -164,7 +240,8 @@ inline __attribute__((always_inline)) bool pricti_blok(Binada &b, double xy, con
 template <typename V, typename U>
 inline __attribute__((always_inline)) double
 pricti_vrstvu_xyz(double soucet, double xs, const std::vector<double> &ys,
-                  const std::vector<double> &zs, double objem, StatistikaJadra &statistika)
+                  const std::vector<double> &zs, double objem, PametRadku &pamet,
+                  StatistikaJadra &statistika)
 {
     Binada b = {};
     bool v_binade = do_binady(soucet, b);
@@ -172,7 +249,10 @@ pricti_vrstvu_xyz(double soucet, double xs, const std::vector<double> &ys,
         double xy = xs + y;
         for (size_t k = 0, delka; k < zs.size(); k += delka) {
             delka = delka_bloku(zs.size() - k);
-            if (v_binade && pricti_blok<V, U>(b, xy, zs.data() + k, delka, objem, statistika)) {
+            const double *blok = zs.data() + k;
+            if (v_binade &&
+                (k == 0 ? pricti_prvni_blok<V, U>(b, pamet, xy, blok, delka, objem, statistika)
+                        : pricti_blok<V, U>(b, xy, blok, delka, objem, statistika))) {
                 statistika.bloky++;
                 continue;
             }
@@ -181,7 +261,7 @@ pricti_vrstvu_xyz(double soucet, double xs, const std::vector<double> &ys,
             statistika.scitani_po_jednom += delka;
             if (v_binade)
                 soucet = z_binady(b);
-            soucet = pricti_po_jednom(soucet, xy, zs.data() + k, delka, objem);
+            soucet = pricti_po_jednom(soucet, xy, blok, delka, objem);
             v_binade = do_binady(soucet, b);
         }
     }
