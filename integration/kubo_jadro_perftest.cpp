@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: MIT
-// Speed of the midpoint kernel against two baselines measured in the same run: a plain chain
-// of as many dependent double additions as the box has cells (the bound of any kernel that
-// adds the cells' terms one after another), and that kind of kernel itself, the loops hoisted
-// but one addition per cell, as the kernel was before it summed exactly in blocks. Both on
-// one 5 % slab of the README example and on its whole cuboid; then how often the fast kernel
-// fell back to single additions there, and the whole slab plan in one process, the baseline
-// of the end-to-end PVM benchmark (scripts/bench-integration.sh).
+// Speed of the midpoint kernel against baselines measured in the same run: a plain chain of as
+// many dependent double additions as the box has cells (the bound of any kernel that adds the
+// cells' terms one after another); for density 3, the terms alone, ((xm + ym) + zm) * vol made
+// and summed in vector lanes of each width (not exact: the floor of any kernel that makes every
+// term); and the kernel without its memory of rows' sums. On one 5 % slab of the README
+// example, on its whole cuboid and on one 5 % slab of a 7 x 3 x 1 box with step 0.001 (more
+// row values than the memory holds); then how the fast kernel did its work there, and the
+// whole slab plan in one process, the baseline of the end-to-end PVM benchmark
+// (scripts/bench-integration.sh).
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <map>
 #include <string>
@@ -17,34 +20,44 @@
 #include "cesta_cpu.h"
 #include "kubo_jadro_vnitrni.h"
 #include "kubo_prace.h"
-#include "kubo_ro.h"
 
 namespace {
 
-const double KROK = 0.005;
+struct Pripad {
+    const char *nazev;
+    Kvadr kvadr;
+    double krok;
+    bool cely;  // every slab of the plan, or its sixth one alone
+};
 
-// Range 0: one inner slab of the example (5 % of the x edge); range 1: all its slabs.
+const Pripad PRIPADY[] = {
+    {"slab", Kvadr{20, 10, 1}, 0.005, false},
+    {"cuboid", Kvadr{20, 10, 1}, 0.005, true},
+    {"7x3x1/0.001", Kvadr{7, 3, 1}, 0.001, false},
+};
+
 std::vector<Jednotka> jednotky(int rozsah)
 {
-    std::vector<Jednotka> plan = plan_jednotek(Kvadr{20, 10, 1}, 5);
-    if (rozsah == 0)
+    std::vector<Jednotka> plan = plan_jednotek(PRIPADY[rozsah].kvadr, 5);
+    if (!PRIPADY[rozsah].cely)
         return {plan[5]};
     return plan;
 }
 
-double bunek_na_ose(double od, double po)
+std::vector<double> stredy(double od, double po, double krok)
 {
-    double n = 0;
-    for (double t = od; t < po; t += KROK)
-        n++;
-    return n;
+    std::vector<double> s;
+    for (double t = od; t < po; t += krok)
+        s.push_back(t + krok / 2.0);
+    return s;
 }
 
 double pocet_bunek(int rozsah)
 {
-    double n = 0;
+    double n = 0, d = PRIPADY[rozsah].krok;
     for (const Jednotka &j : jednotky(rozsah))
-        n += bunek_na_ose(j.xod, j.xdo) * bunek_na_ose(j.yod, j.ydo) * bunek_na_ose(j.zod, j.zdo);
+        n += (double)stredy(j.xod, j.xdo, d).size() * (double)stredy(j.yod, j.ydo, d).size() *
+             (double)stredy(j.zod, j.zdo, d).size();
     return n;
 }
 
@@ -72,52 +85,89 @@ void RetezSoucetu(benchmark::State &state)
     nastav_citac(state, (int)state.range(0));
 }
 
-// The kernel as it was, without its progress lines: the y and z midpoints laid out once, and
-// every cell's term added to the running sum in turn.
-__attribute__((noinline)) double radek_po_bunkach(double soucet, double xy,
+// The terms of one x slab of density 3 summed in lanes of vectors V, two sets of them so that
+// the additions of one need not wait for the other's, the z's past whole vectors one by one.
+template <typename V>
+inline __attribute__((always_inline)) double clenu_vrstvy(double xs, const std::vector<double> &ys,
+                                                          const std::vector<double> &zs,
+                                                          double objem)
+{
+    const size_t sirka = sizeof(V) / sizeof(double);
+    V s1 = {}, s2 = {};
+    double zbytek = 0;
+    for (double y : ys) {
+        double xy = xs + y;
+        size_t k = 0;
+        for (; k + 2 * sirka <= zs.size(); k += 2 * sirka) {
+            V z1, z2;
+            memcpy(&z1, zs.data() + k, sizeof z1);
+            memcpy(&z2, zs.data() + k + sirka, sizeof z2);
+            s1 += (xy + z1) * objem;
+            s2 += (xy + z2) * objem;
+        }
+        for (; k < zs.size(); k++)
+            zbytek += (xy + zs[k]) * objem;
+    }
+    s1 += s2;
+    for (size_t i = 0; i < sirka; i++)
+        zbytek += s1[i];
+    return zbytek;
+}
+
+typedef double v2d __attribute__((vector_size(16)));
+typedef double v4d __attribute__((vector_size(32)));
+typedef double v8d __attribute__((vector_size(64)));
+typedef double (*ClenuVrstvy)(double, const std::vector<double> &, const std::vector<double> &,
+                              double);
+
+double clenu_sse2(double xs, const std::vector<double> &ys, const std::vector<double> &zs,
+                  double objem)
+{
+    return clenu_vrstvy<v2d>(xs, ys, zs, objem);
+}
+
+__attribute__((target("avx2"))) double clenu_avx2(double xs, const std::vector<double> &ys,
                                                   const std::vector<double> &zs, double objem)
 {
-    for (double z : zs)
-        soucet += (xy + z) * objem;
+    return clenu_vrstvy<v4d>(xs, ys, zs, objem);
+}
+
+__attribute__((target("avx512f"))) double clenu_avx512(double xs, const std::vector<double> &ys,
+                                                      const std::vector<double> &zs,
+                                                      double objem)
+{
+    return clenu_vrstvy<v8d>(xs, ys, zs, objem);
+}
+
+// The floor at the path in use, for density 3 only.
+double jen_cleny(const Jednotka &j, double d, int)
+{
+    ClenuVrstvy vrstva = cesta_cpu() == CESTA_AVX512 ? clenu_avx512
+                         : cesta_cpu() == CESTA_AVX2 ? clenu_avx2
+                                                     : clenu_sse2;
+    std::vector<double> ys = stredy(j.yod, j.ydo, d), zs = stredy(j.zod, j.zdo, d);
+    double soucet = 0.0;
+    for (double xs : stredy(j.xod, j.xdo, d))
+        soucet += vrstva(xs, ys, zs, d * d * d);
     return soucet;
 }
 
-std::vector<double> stredy(double od, double po)
+double s_pameti(const Jednotka &j, double d, int funkce, bool pamet, StatistikaJadra *statistika)
 {
-    std::vector<double> s;
-    for (double t = od; t < po; t += KROK)
-        s.push_back(t + KROK / 2.0);
-    return s;
+    return vypocti_s_pameti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d, funkce, pamet,
+                            HlaseniPostupu(), statistika);
 }
 
-double po_bunkach(const Jednotka &j, int funkce)
+// The kernel without a progress sink, as a worker runs it but for the lines.
+double nove(const Jednotka &j, double d, int funkce) { return s_pameti(j, d, funkce, true, nullptr); }
+
+double bez_pameti(const Jednotka &j, double d, int funkce)
 {
-    std::vector<double> ys = stredy(j.yod, j.ydo), zs = stredy(j.zod, j.zdo);
-    double objem = KROK * KROK * KROK, soucet = 0.0;
-    for (double xs : stredy(j.xod, j.xdo)) {
-        if (funkce == 3) {
-            for (double y : ys)
-                soucet = radek_po_bunkach(soucet, xs + y, zs, objem);
-        } else {
-            soucet = retez(soucet, ro(xs, 0.0, 0.0, funkce) * objem,
-                           (long long)(ys.size() * zs.size()));
-        }
-    }
-    return soucet;
+    return s_pameti(j, d, funkce, false, nullptr);
 }
 
-// The kernel without a progress sink, as a worker runs it but for the lines; counting its
-// ways in *statistika unless null.
-double nove_pocitane(const Jednotka &j, int funkce, StatistikaJadra *statistika)
-{
-    return vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, KROK, funkce, HlaseniPostupu(),
-                   statistika);
-}
-
-double nove(const Jednotka &j, int funkce) { return nove_pocitane(j, funkce, nullptr); }
-
-// Arguments: range, density, and the vector path of the new kernel.
-template <double (*Jadro)(const Jednotka &, int)>
+// Arguments: range, density, and the vector path.
+template <double (*Jadro)(const Jednotka &, double, int)>
 void Integrace(benchmark::State &state)
 {
     int rozsah = (int)state.range(0), funkce = (int)state.range(1);
@@ -129,7 +179,7 @@ void Integrace(benchmark::State &state)
     std::vector<Jednotka> plan = jednotky(rozsah);
     for (auto _ : state)
         for (const Jednotka &j : plan)
-            benchmark::DoNotOptimize(Jadro(j, funkce));
+            benchmark::DoNotOptimize(Jadro(j, PRIPADY[rozsah].krok, funkce));
     zvol_cestu_cpu(vychozi);
     nastav_citac(state, rozsah);
 }
@@ -138,27 +188,36 @@ void CelyPlanVJednomProcesu(benchmark::State &state)
 {
     for (auto _ : state)
         for (const Jednotka &j : jednotky(1))
-            benchmark::DoNotOptimize(nove(j, (int)state.range(0)));
+            benchmark::DoNotOptimize(nove(j, PRIPADY[1].krok, (int)state.range(0)));
 }
 
-void argumenty(benchmark::internal::Benchmark *b, bool vsechny_cesty)
+const CestaCpu CESTY[] = {CESTA_SSE2, CESTA_AVX2, CESTA_AVX512};
+
+// Every range and path for density 3, and with vsechny_funkce densities 1 and 2 at the path
+// in use as well.
+void argumenty(benchmark::internal::Benchmark *b, bool vsechny_funkce)
 {
-    for (int rozsah : {0, 1})
-        for (int funkce : {1, 2, 3}) {
+    for (int rozsah = 0; rozsah < 3; rozsah++) {
+        for (CestaCpu cesta : CESTY)
+            if (cpu_umi(cesta))
+                b->Args({rozsah, 3, cesta});
+        for (int funkce = 1; vsechny_funkce && funkce <= 2; funkce++)
             b->Args({rozsah, funkce, cesta_cpu()});
-            if (vsechny_cesty && funkce == 3 && cesta_cpu() != CESTA_SSE2)
-                b->Args({rozsah, funkce, CESTA_SSE2});
-        }
+    }
 }
 
-BENCHMARK(RetezSoucetu)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(Integrace, nove)
-    ->Name("Novy")
-    ->Apply([](benchmark::internal::Benchmark *b) { argumenty(b, true); })
+void vsechny(benchmark::internal::Benchmark *b) { argumenty(b, true); }
+void jen_treti(benchmark::internal::Benchmark *b) { argumenty(b, false); }
+
+BENCHMARK(RetezSoucetu)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(Integrace, nove)->Name("Novy")->Apply(vsechny)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(Integrace, bez_pameti)
+    ->Name("BezPameti")
+    ->Apply(jen_treti)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(Integrace, po_bunkach)
-    ->Name("PoBunkach")
-    ->Apply([](benchmark::internal::Benchmark *b) { argumenty(b, false); })
+BENCHMARK_TEMPLATE(Integrace, jen_cleny)
+    ->Name("JenCleny")
+    ->Apply(jen_treti)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(CelyPlanVJednomProcesu)->DenseRange(1, 3)->Unit(benchmark::kMicrosecond)->Iterations(1);
 
@@ -182,44 +241,46 @@ public:
     }
 };
 
+// One line per range, density and path: the kernel against the chain, and for density 3
+// against the floor of the same width (time over the floor's time) and without its memory.
 void vypis_pomery(std::map<std::string, double> &rychlost)
 {
-    std::vector<int> cesty = {cesta_cpu()};
-    if (cesta_cpu() != CESTA_SSE2)
-        cesty.push_back(CESTA_SSE2);
-    const char *nazvy[] = {"slab", "cuboid"};
-    for (int rozsah : {0, 1})
+    for (int rozsah = 0; rozsah < 3; rozsah++)
         for (int funkce = 1; funkce <= 3; funkce++)
-            for (int cesta : cesty) {
-                if (funkce != 3 && cesta != cesta_cpu())
+            for (CestaCpu cesta : CESTY) {
+                std::string klic = "/" + std::to_string(rozsah) + "/" + std::to_string(funkce) +
+                                   "/" + std::to_string((int)cesta);
+                double retez = rychlost["RetezSoucetu/" + std::to_string(rozsah)];
+                double novy = rychlost["Novy" + klic];
+                if (!(novy > 0 && retez > 0))
                     continue;
-                std::string rf = "/" + std::to_string(rozsah) + "/" + std::to_string(funkce) + "/";
-                double mez = rychlost["RetezSoucetu/" + std::to_string(rozsah)];
-                double stary = rychlost["PoBunkach" + rf + std::to_string(cesta_cpu())];
-                double novy = rychlost["Novy" + rf + std::to_string(cesta)];
-                if (novy > 0 && mez > 0 && stary > 0)
-                    fprintf(stderr,
-                            "%-6s funkce %d %-16s %9.3g cells/s %10.2fx chain %10.2fx one by one\n",
-                            nazvy[rozsah], funkce, nazev_cesty_cpu((CestaCpu)cesta), novy,
-                            novy / mez, novy / stary);
+                fprintf(stderr, "%-11s funkce %d %-6s %9.3g cells/s %9.2fx chain", PRIPADY[rozsah].nazev,
+                        funkce, nazev_cesty_cpu(cesta), novy, novy / retez);
+                double floor = rychlost["JenCleny" + klic], bez = rychlost["BezPameti" + klic];
+                if (floor > 0 && bez > 0)
+                    fprintf(stderr, " %6.2fx floor; without memory %6.2fx chain %6.2fx floor",
+                            floor / novy, bez / retez, floor / bez);
+                fprintf(stderr, "\n");
             }
 }
 
-// How the fast kernel did the whole cuboid, density by density.
+// How the fast kernel did the whole cuboid density by density, and the 7 x 3 x 1 slab.
 void vypis_statistiku()
 {
-    double bunek = pocet_bunek(1);
-    for (int funkce = 1; funkce <= 3; funkce++) {
-        StatistikaJadra s = {};
-        for (const Jednotka &j : jednotky(1))
-            nove_pocitane(j, funkce, &s);
-        fprintf(stderr,
-                "funkce %d: %.3g cells, %llu closed-form runs (%llu ties), %llu blocks summed as "
-                "integers, %llu refused (%llu for a tie), %llu terms added one by one (%.2g of "
-                "the cells)\n",
-                funkce, bunek, s.skoky, s.remizy, s.bloky, s.bloky_po_jednom, s.bloky_s_remizou,
-                s.scitani_po_jednom, s.scitani_po_jednom / bunek);
-    }
+    for (int rozsah : {1, 2})
+        for (int funkce = rozsah == 1 ? 1 : 3; funkce <= 3; funkce++) {
+            StatistikaJadra s = {};
+            for (const Jednotka &j : jednotky(rozsah))
+                s_pameti(j, PRIPADY[rozsah].krok, funkce, true, &s);
+            double bunek = pocet_bunek(rozsah);
+            fprintf(stderr,
+                    "funkce %d %s: %.3g cells, %llu closed-form runs (%llu ties), %llu blocks "
+                    "summed as integers (%llu taken from the memory of rows), %llu refused (%llu "
+                    "for a tie), %llu terms added one by one (%.2g of the cells)\n",
+                    funkce, PRIPADY[rozsah].nazev, bunek, s.skoky, s.remizy, s.bloky,
+                    s.bloky_znovu, s.bloky_po_jednom, s.bloky_s_remizou, s.scitani_po_jednom,
+                    s.scitani_po_jednom / bunek);
+        }
 }
 
 }  // namespace
