@@ -13,6 +13,7 @@ struct StatistikaJadra {
     unsigned long long bloky_po_jednom;    // blocks refused and added one term at a time
     unsigned long long bloky_s_remizou;    // of those, the ones refused for a tie
     unsigned long long scitani_po_jednom;  // terms added one at a time, for any reason
+    unsigned long long sirka_vektoru;      // doubles a vector holds in the last slab of blocks
 };
 
 // The mass and reports of vypocti, computed cell by cell with one ro call per cell.

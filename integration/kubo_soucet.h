@@ -243,6 +243,7 @@ pricti_vrstvu_xyz(double soucet, double xs, const std::vector<double> &ys,
                   const std::vector<double> &zs, double objem, PametRadku &pamet,
                   StatistikaJadra &statistika)
 {
+    statistika.sirka_vektoru = sizeof(V) / sizeof(double);
     Binada b = {};
     bool v_binade = do_binady(soucet, b);
     for (double y : ys) {
