@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Fuzz target: the fast kernel against the cell-by-cell one, bit for bit, on arbitrary boxes
 // of at most NEJVIC_BUNEK cells (progress lines included), and the closed form for equal
-// terms against the plain loop. The first byte chooses which, and the vector path.
+// terms against the plain loop. The first byte chooses which, the vector path (one the CPU
+// lacks runs the widest it has) and whether the kernel keeps its memory of rows' sums.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -51,20 +52,21 @@ struct Beh {
     std::string vystup;
 };
 
-// Either kernel, its progress lines as a worker 1 prints them.
-static Beh spocitej(bool primo, const double *box, int funkce)
+// Either kernel, the fast one with or without its memory, its progress lines as a worker 1
+// prints them.
+static Beh spocitej(bool primo, bool pamet, const double *box, int funkce)
 {
     Beh beh{0, ""};
     HlaseniPostupu postup = [&](int procento) { beh.vystup += radek_postupu(1, procento); };
     double m = primo ? vypocti_primo(box[0], box[1], box[2], box[3], box[4], box[5], box[6],
                                      funkce, postup)
-                     : vypocti(box[0], box[1], box[2], box[3], box[4], box[5], box[6], funkce,
-                               postup);
+                     : vypocti_s_pameti(box[0], box[1], box[2], box[3], box[4], box[5], box[6],
+                                        funkce, pamet, postup, nullptr);
     memcpy(&beh.bity, &m, sizeof m);
     return beh;
 }
 
-static void porovnej_box(Vstup &v)
+static void porovnej_box(Vstup &v, bool pamet)
 {
     double box[7];
     for (double &hodnota : box)
@@ -78,8 +80,8 @@ static void porovnej_box(Vstup &v)
         if (n > NEJVIC_BUNEK)
             return;
     }
-    Beh primy = spocitej(true, box, funkce % 5);
-    Beh rychly = spocitej(false, box, funkce % 5);
+    Beh primy = spocitej(true, false, box, funkce % 5);
+    Beh rychly = spocitej(false, pamet, box, funkce % 5);
     if (primy.bity != rychly.bity || primy.vystup != rychly.vystup)
         abort();
 }
@@ -105,11 +107,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     uint8_t volba;
     cti(v, &volba, 1);
     CestaCpu vychozi = cesta_cpu();
-    zvol_cestu_cpu(volba & 2 ? CESTA_AVX2 : CESTA_SSE2);
+    const CestaCpu cesty[] = {CESTA_SSE2, CESTA_AVX2, CESTA_AVX512};
+    zvol_cestu_cpu(cesty[(volba >> 1) % 3]);
     if (volba & 1)
         porovnej_stejne_cleny(v);
     else
-        porovnej_box(v);
+        porovnej_box(v, (volba & 0x80) == 0);
     zvol_cestu_cpu(vychozi);
     return 0;
 }
