@@ -81,33 +81,25 @@ typedef unsigned long long v4u __attribute__((vector_size(32)));
 typedef double v8d __attribute__((vector_size(64)));
 typedef unsigned long long v8u __attribute__((vector_size(64)));
 
-typedef double (*VrstvaXyz)(double, double, const std::vector<double> &,
-                            const std::vector<double> &, double, PametRadku &,
-                            StatistikaJadra &);
+typedef double (*VrstvaXyz)(double, double, RadkyVrstev &, StatistikaJadra &);
 
-static double vrstva_xyz_sse2(double soucet, double xs, const std::vector<double> &ys,
-                              const std::vector<double> &zs, double objem, PametRadku &pamet,
-                              StatistikaJadra &s)
+static double vrstva_xyz_sse2(double soucet, double xs, RadkyVrstev &r, StatistikaJadra &s)
 {
-    return pricti_vrstvu_xyz<v2d, v2u>(soucet, xs, ys, zs, objem, pamet, s);
+    return pricti_vrstvu_xyz<v2d, v2u>(soucet, xs, r, s);
 }
 
 #if defined(__x86_64__)
 __attribute__((target("avx2"))) static double
-vrstva_xyz_avx2(double soucet, double xs, const std::vector<double> &ys,
-                const std::vector<double> &zs, double objem, PametRadku &pamet,
-                StatistikaJadra &s)
+vrstva_xyz_avx2(double soucet, double xs, RadkyVrstev &r, StatistikaJadra &s)
 {
-    return pricti_vrstvu_xyz<v4d, v4u>(soucet, xs, ys, zs, objem, pamet, s);
+    return pricti_vrstvu_xyz<v4d, v4u>(soucet, xs, r, s);
 }
 
 // AVX-512 F has every operation the block sums use on 64-byte vectors.
 __attribute__((target("avx512f"))) static double
-vrstva_xyz_avx512(double soucet, double xs, const std::vector<double> &ys,
-                  const std::vector<double> &zs, double objem, PametRadku &pamet,
-                  StatistikaJadra &s)
+vrstva_xyz_avx512(double soucet, double xs, RadkyVrstev &r, StatistikaJadra &s)
 {
-    return pricti_vrstvu_xyz<v8d, v8u>(soucet, xs, ys, zs, objem, pamet, s);
+    return pricti_vrstvu_xyz<v8d, v8u>(soucet, xs, r, s);
 }
 #endif
 
@@ -147,11 +139,9 @@ static void priprav_pamet(double radku, PametRadku &pamet)
 
 // What every slab of one call shares.
 struct Vrstvy {
-    std::vector<double> ys, zs;
-    double objem;
+    RadkyVrstev radky;
     int funkce;
     VrstvaXyz vrstva_xyz;  // null unless the density is (x + y) + z
-    PametRadku pamet;
     StatistikaJadra &statistika;
 };
 
@@ -159,10 +149,11 @@ struct Vrstvy {
 static double pricti_vrstvu(double soucet, double xs, Vrstvy &v)
 {
     if (v.vrstva_xyz != nullptr)
-        return v.vrstva_xyz(soucet, xs, v.ys, v.zs, v.objem, v.pamet, v.statistika);
+        return v.vrstva_xyz(soucet, xs, v.radky, v.statistika);
     // The density is the same in all cells of the slab: its value at any y and z.
-    return pricti_stejne(soucet, ro(xs, 0.0, 0.0, v.funkce) * v.objem,
-                         (unsigned long long)v.ys.size() * v.zs.size(), v.statistika);
+    return pricti_stejne(soucet, ro(xs, 0.0, 0.0, v.funkce) * v.radky.objem,
+                         (unsigned long long)v.radky.ys.size() * v.radky.zs.size(),
+                         v.statistika);
 }
 
 double vypocti_s_pameti(double xod, double yod, double zod, double xdo, double ydo, double zdo,
@@ -170,13 +161,14 @@ double vypocti_s_pameti(double xod, double yod, double zod, double xdo, double y
                         StatistikaJadra *statistika)
 {
     StatistikaJadra nepocitana = {};
-    Vrstvy v{{}, {}, d * d * d, funkce, nullptr, {}, statistika ? *statistika : nepocitana};
-    if (!(d > 0) || !stredy_bunek(yod, ydo, d, v.ys) || !stredy_bunek(zod, zdo, d, v.zs))
+    Vrstvy v{{{}, {}, d * d * d, {}}, funkce, nullptr, statistika ? *statistika : nepocitana};
+    RadkyVrstev &r = v.radky;
+    if (!(d > 0) || !stredy_bunek(yod, ydo, d, r.ys) || !stredy_bunek(zod, zdo, d, r.zs))
         return vypocti_primo(xod, yod, zod, xdo, ydo, zdo, d, funkce, postup);
     if (tvar_hustoty(funkce) == HUSTOTA_SOUCET_SOURADNIC) {
         v.vrstva_xyz = vrstva_xyz_cesty();
         if (pamet_radku)
-            priprav_pamet((xdo - xod) / d * (double)v.ys.size(), v.pamet);
+            priprav_pamet((xdo - xod) / d * (double)r.ys.size(), r.pamet);
     }
     double soucet = 0.0;
     int naposledy = 0;

@@ -234,15 +234,24 @@ pricti_prvni_blok(Binada &b, PametRadku &pamet, double xy, const double *zs, siz
     return true;
 }
 
+// What the slabs of density (x + y) + z in one call of the kernel share.
+struct RadkyVrstev {
+    std::vector<double> ys, zs;  // the midpoints of the cells along y and z
+    double objem;                // of one cell
+    PametRadku pamet;
+};
+
 // One slab of density (x + y) + z at the x midpoint xs. The sum is held as b while the blocks
 // go in whole, so that one row's work does not wait on the rounding of the row before. The
 // whole slab is compiled for each vector width, so that no row pays for a call.
 template <typename V, typename U>
-inline __attribute__((always_inline)) double
-pricti_vrstvu_xyz(double soucet, double xs, const std::vector<double> &ys,
-                  const std::vector<double> &zs, double objem, PametRadku &pamet,
-                  StatistikaJadra &statistika)
+inline __attribute__((always_inline)) double pricti_vrstvu_xyz(double soucet, double xs,
+                                                               RadkyVrstev &radky,
+                                                               StatistikaJadra &statistika)
 {
+    const std::vector<double> &ys = radky.ys, &zs = radky.zs;
+    const double objem = radky.objem;
+    PametRadku &pamet = radky.pamet;
     statistika.sirka_vektoru = sizeof(V) / sizeof(double);
     Binada b = {};
     bool v_binade = do_binady(soucet, b);
