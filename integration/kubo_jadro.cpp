@@ -70,16 +70,9 @@ static bool stredy_bunek(double od, double po, double d, std::vector<double> &st
     return true;
 }
 
-// The block summation of a slab of density (x + y) + z, compiled once per vector width: a
-// vector of doubles of that width and the unsigned integer vector of its bits. SSE2 is what
-// every x86-64 CPU has; a wider path is compiled for its instruction set alone and run only
-// where cesta_cpu says the CPU has it.
-typedef double v2d __attribute__((vector_size(16)));
-typedef unsigned long long v2u __attribute__((vector_size(16)));
-typedef double v4d __attribute__((vector_size(32)));
-typedef unsigned long long v4u __attribute__((vector_size(32)));
-typedef double v8d __attribute__((vector_size(64)));
-typedef unsigned long long v8u __attribute__((vector_size(64)));
+// The block summation of a slab of density (x + y) + z, compiled once per vector width. SSE2
+// is what every x86-64 CPU has; a wider path is compiled for its instruction set alone and
+// run only where cesta_cpu says the CPU has it.
 
 typedef double (*VrstvaXyz)(double, double, RadkyVrstev &, StatistikaJadra &);
 

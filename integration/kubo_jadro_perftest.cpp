@@ -20,6 +20,7 @@
 #include "cesta_cpu.h"
 #include "kubo_jadro_vnitrni.h"
 #include "kubo_prace.h"
+#include "kubo_podlaha.h"
 
 namespace {
 
@@ -85,70 +86,13 @@ void RetezSoucetu(benchmark::State &state)
     nastav_citac(state, (int)state.range(0));
 }
 
-// The terms of one x slab of density 3 summed in lanes of vectors V, two sets of them so that
-// the additions of one need not wait for the other's, the z's past whole vectors one by one.
-template <typename V>
-inline __attribute__((always_inline)) double clenu_vrstvy(double xs, const std::vector<double> &ys,
-                                                          const std::vector<double> &zs,
-                                                          double objem)
-{
-    const size_t sirka = sizeof(V) / sizeof(double);
-    V s1 = {}, s2 = {};
-    double zbytek = 0;
-    for (double y : ys) {
-        double xy = xs + y;
-        size_t k = 0;
-        for (; k + 2 * sirka <= zs.size(); k += 2 * sirka) {
-            V z1, z2;
-            memcpy(&z1, zs.data() + k, sizeof z1);
-            memcpy(&z2, zs.data() + k + sirka, sizeof z2);
-            s1 += (xy + z1) * objem;
-            s2 += (xy + z2) * objem;
-        }
-        for (; k < zs.size(); k++)
-            zbytek += (xy + zs[k]) * objem;
-    }
-    s1 += s2;
-    for (size_t i = 0; i < sirka; i++)
-        zbytek += s1[i];
-    return zbytek;
-}
-
-typedef double v2d __attribute__((vector_size(16)));
-typedef double v4d __attribute__((vector_size(32)));
-typedef double v8d __attribute__((vector_size(64)));
-typedef double (*ClenuVrstvy)(double, const std::vector<double> &, const std::vector<double> &,
-                              double);
-
-double clenu_sse2(double xs, const std::vector<double> &ys, const std::vector<double> &zs,
-                  double objem)
-{
-    return clenu_vrstvy<v2d>(xs, ys, zs, objem);
-}
-
-__attribute__((target("avx2"))) double clenu_avx2(double xs, const std::vector<double> &ys,
-                                                  const std::vector<double> &zs, double objem)
-{
-    return clenu_vrstvy<v4d>(xs, ys, zs, objem);
-}
-
-__attribute__((target("avx512f"))) double clenu_avx512(double xs, const std::vector<double> &ys,
-                                                      const std::vector<double> &zs,
-                                                      double objem)
-{
-    return clenu_vrstvy<v8d>(xs, ys, zs, objem);
-}
-
 // The floor at the path in use, for density 3 only.
 double jen_cleny(const Jednotka &j, double d, int)
 {
-    ClenuVrstvy vrstva = cesta_cpu() == CESTA_AVX512 ? clenu_avx512
-                         : cesta_cpu() == CESTA_AVX2 ? clenu_avx2
-                                                     : clenu_sse2;
     std::vector<double> ys = stredy(j.yod, j.ydo, d), zs = stredy(j.zod, j.zdo, d);
     double soucet = 0.0;
     for (double xs : stredy(j.xod, j.xdo, d))
-        soucet += vrstva(xs, ys, zs, d * d * d);
+        soucet += cleny_vrstvy(xs, ys, zs, d * d * d);
     return soucet;
 }
 
@@ -159,7 +103,10 @@ double s_pameti(const Jednotka &j, double d, int funkce, bool pamet, StatistikaJ
 }
 
 // The kernel without a progress sink, as a worker runs it but for the lines.
-double nove(const Jednotka &j, double d, int funkce) { return s_pameti(j, d, funkce, true, nullptr); }
+double nove(const Jednotka &j, double d, int funkce)
+{
+    return s_pameti(j, d, funkce, true, nullptr);
+}
 
 double bez_pameti(const Jednotka &j, double d, int funkce)
 {
@@ -254,8 +201,9 @@ void vypis_pomery(std::map<std::string, double> &rychlost)
                 double novy = rychlost["Novy" + klic];
                 if (!(novy > 0 && retez > 0))
                     continue;
-                fprintf(stderr, "%-11s funkce %d %-6s %9.3g cells/s %9.2fx chain", PRIPADY[rozsah].nazev,
-                        funkce, nazev_cesty_cpu(cesta), novy, novy / retez);
+                fprintf(stderr, "%-11s funkce %d %-6s %9.3g cells/s %9.2fx chain",
+                        PRIPADY[rozsah].nazev, funkce, nazev_cesty_cpu(cesta), novy,
+                        novy / retez);
                 double floor = rychlost["JenCleny" + klic], bez = rychlost["BezPameti" + klic];
                 if (floor > 0 && bez > 0)
                     fprintf(stderr, " %6.2fx floor; without memory %6.2fx chain %6.2fx floor",

@@ -72,6 +72,14 @@ inline bool do_binady(double s, Binada &b)
 
 inline double z_binady(const Binada &b) { return (double)b.m * b.u; }
 
+// The vectors of each CPU path: doubles, and the unsigned integers of their bits.
+typedef double v2d __attribute__((vector_size(16)));
+typedef unsigned long long v2u __attribute__((vector_size(16)));
+typedef double v4d __attribute__((vector_size(32)));
+typedef unsigned long long v4u __attribute__((vector_size(32)));
+typedef double v8d __attribute__((vector_size(64)));
+typedef unsigned long long v8u __attribute__((vector_size(64)));
+
 // Cells of a row summed as one block at most; a refused block is redone one term at a time.
 const size_t DELKA_BLOKU = 1024;
 // Blocks are whole multiples of this many cells, so that every vector width fits them.

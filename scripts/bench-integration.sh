@@ -28,7 +28,8 @@ echo "   (x floor: the kernel's time over the terms-only floor's of the same vec
   --benchmark_repetitions="$runs" --benchmark_enable_random_interleaving=true 2>&1 |
   grep -E '^(slab|cuboid|7x3x1|vector|funkce)' | tee "$work/kernel.txt"
 
-echo "== goals on the whole cuboid (CPU: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'))"
+cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//' || true)
+echo "== goals on the whole cuboid (CPU: ${cpu:-unknown})"
 awk '
   function met(ok) { return ok ? "met" : "NOT MET" }
   $1 == "cuboid" && $3 == 3 {
@@ -78,7 +79,10 @@ for f in 1 2 3; do
 done
 # The workers take the path from the daemon's environment, which pvm-run.sh hands on.
 for path in sse2 avx2 avx512; do
-  grep -q "^cuboid .* $path " "$work/kernel.txt" || { echo "3 $path: this CPU lacks the path"; continue; }
+  if ! grep -q "^cuboid .* $path " "$work/kernel.txt"; then
+    echo "3 $path       this CPU lacks the path"
+    continue
+  fi
   pvm=$(KVS_CESTA_CPU=$path median_time "${run[@]}" 3 5 5)
   awk -v c="3 $path" -v p="$pvm" -v z="$zero" 'BEGIN {
     printf "%-12s %5.3f s %16.3f s\n", c, p, p - z }'

@@ -71,9 +71,10 @@ TEST(KuboNaCesteSse2, SoucetOdpovidaPlanu)
     for (int funkce = 1; funkce <= 3; funkce++) {
         Vystupy sse2 = beh_na_ceste("sse2", argumenty(funkce));
         EXPECT_EQ(sse2.cesty_delniku, "sse2\n");
-        EXPECT_TRUE(soucet_sedi(sse2.vytistena_zprava, dilci_hmotnosti(kvadr(100, 50, 50), 0.25, funkce, 10)))
-            << funkce;
-        EXPECT_NE(sse2.ulohy.find("[t] Delnik N: Pocitam dilci hmotnost [50%]\n"), std::string::npos)
+        std::vector<double> plan = dilci_hmotnosti(kvadr(100, 50, 50), 0.25, funkce, 10);
+        EXPECT_TRUE(soucet_sedi(sse2.vytistena_zprava, plan)) << funkce;
+        EXPECT_NE(sse2.ulohy.find("[t] Delnik N: Pocitam dilci hmotnost [50%]\n"),
+                  std::string::npos)
             << sse2.ulohy;
     }
 }
