@@ -73,7 +73,6 @@ static bool stredy_bunek(double od, double po, double d, std::vector<double> &st
 // The block summation of a slab of density (x + y) + z, compiled once per vector width. SSE2
 // is what every x86-64 CPU has; a wider path is compiled for its instruction set alone and
 // run only where cesta_cpu says the CPU has it.
-
 typedef double (*VrstvaXyz)(double, double, RadkyVrstev &, StatistikaJadra &);
 
 static double vrstva_xyz_sse2(double soucet, double xs, RadkyVrstev &r, StatistikaJadra &s)

@@ -262,6 +262,18 @@ TEST_P(NaCeste, RemizyAPrechodyBinadJsouBitoveShodne)
     EXPECT_GT(statistika.bloky, 0u);
 }
 
+// More rows than the memory of rows' sums has places for: entries driven out by others, and
+// still a good part of the rows found there.
+TEST_P(NaCeste, PlnaPametRadkuJeBitoveShodna)
+{
+    const Box b{0, 0, 0, 0.4, 80, 0.08, 0.01};
+    EXPECT_TRUE(shodny_s_primym(b, 3));
+    StatistikaJadra statistika = {};
+    spocitej(b, 3, &statistika);
+    EXPECT_GT(statistika.bloky_znovu * 3, statistika.bloky);
+    EXPECT_LT(statistika.bloky_znovu, statistika.bloky);
+}
+
 // Masses large enough that "%6.10f" prints every bit of them.
 TEST_P(NaCeste, VelkeKvadryJsouBitoveShodne)
 {
