@@ -39,6 +39,8 @@ awk '
     if (need > 0)
       line = line sprintf("; %6.2fx the chain (at least %dx): %s", chain, need, met(chain >= need))
     print line
+    printf "density 3, %-6s: the memory of rows pays (%.2fx the chain, %.2fx without): %s\n",
+      $4, chain, $13, met(chain > $13 + 0)
   }
   $1 == "cuboid" && ($3 == 1 || $3 == 2) {
     printf "density %d, %-6s: %.0fx the chain (thousands): %s\n", $3, $4, $7, met($7 + 0 >= 1000)
