@@ -12,11 +12,13 @@
 #include <cstring>
 #include <memory>
 
+const char *const CHYBA_CTENI = "fread: Chyba pri cteni souboru.";
+
 namespace {
 
 bool chyba_cteni(std::string *err)
 {
-    *err = "fread: Chyba pri cteni souboru.";
+    *err = CHYBA_CTENI;
     return false;
 }
 
@@ -188,29 +190,24 @@ bool cti_spojene(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku, std:
     }, velikost_bloku, 0, err);
 }
 
+bool spocti_spojene_od(FILE *fr, Pocet &pocet, size_t nejvic, std::vector<Pocet> *body,
+                       size_t rozestup, size_t velikost_bloku, std::string *err)
+{
+    return cti_bloky(fr, [&](const char *blok, size_t delka) {
+        for (size_t od = 0; od < delka; od += rozestup) {
+            size_t kus = std::min(rozestup, delka - od);
+            pridej_usek(pocet, body, rozestup, kus,
+                        vynechane_znaky(blok + od, kus, pocet.posledni), blok[od + kus - 1]);
+        }
+        return delka_spojeni(pocet) <= nejvic;
+    }, velikost_bloku, static_cast<off_t>(pocet.surovych), err);
+}
+
 bool spocti_spojene(FILE *fr, size_t nejvic, std::vector<Pocet> *body, size_t rozestup,
                     size_t velikost_bloku, size_t &delka_textu, std::string *err)
 {
     Pocet pocet;
-    // A point stands for the count up to its next one; a run of line ends that adds few
-    // characters moves the last point on instead of adding one, so there are never more
-    // points than the text has characters per rozestup / 16.
-    auto zaznamenej = [&]() {
-        if (body->empty() ||
-            delka_spojeni(pocet) >= delka_spojeni(body->back()) + rozestup / 16)
-            body->push_back(pocet);
-        else
-            body->back() = pocet;
-    };
-    bool precteno = cti_bloky(fr, [&](const char *blok, size_t delka) {
-        for (size_t od = 0; od < delka; od += rozestup) {
-            if (body != nullptr)
-                zaznamenej();
-            size_t kus = std::min(rozestup, delka - od);
-            pricti_blok(pocet, blok + od, kus, vynechane_znaky(blok + od, kus, pocet.posledni));
-        }
-        return delka_spojeni(pocet) <= nejvic;
-    }, velikost_bloku, 0, err);
+    bool precteno = spocti_spojene_od(fr, pocet, nejvic, body, rozestup, velikost_bloku, err);
     delka_textu = delka_spojeni(pocet);
     return precteno;
 }

@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: MIT
+// The hot loops of pocitani.h written once over a vector width: each pocitani_<path>.cpp, built
+// for its instruction set, gives the operations of its vectors (S below) and instantiates these.
+// Everything here has internal linkage and includes nothing that a file built for a narrower
+// CPU shares: no copy of a function built for a wider set can stand in for another one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "pocitani.h"
+
+namespace {
+
+// S: V, the vector of S::W bytes; nacti (unaligned load), bajty (every byte c), nula, rovno
+// (all ones where equal), a, nebo, plus, minus (bytewise), maska (bit k from byte k's top bit)
+// and soucet (the sum of the bytes, as unsigned).
+
+// All ones at each byte of v that the joined text leaves out, dalsi being v one byte on.
+template <class S>
+inline typename S::V vynechane_v(typename S::V v, typename S::V dalsi)
+{
+    const typename S::V lf = S::bajty('\n'), cr = S::bajty('\r');
+    return S::nebo(S::rovno(v, lf), S::a(S::rovno(v, cr), S::rovno(dalsi, lf)));
+}
+
+// A byte counter takes 1 at most per vector: it is summed before 255 vectors.
+const size_t VEKTORU_DO_SOUCTU = 255;
+
+inline size_t vynechany_bajt(const unsigned char *b, size_t i)
+{
+    return (b[i] == '\n') | ((b[i] == '\r') & (b[i + 1] == '\n'));
+}
+
+template <class S>
+size_t vynechane_v_rade_s(const unsigned char *b, size_t n)
+{
+    size_t celkem = 0, i = 0;
+    while (i + S::W <= n) {
+        const size_t vektoru = (n - i) / S::W;
+        const size_t davka = vektoru < VEKTORU_DO_SOUCTU ? vektoru : VEKTORU_DO_SOUCTU;
+        typename S::V citac = S::nula();
+        for (size_t k = 0; k < davka; k++, i += S::W)
+            citac = S::minus(citac, vynechane_v<S>(S::nacti(b + i), S::nacti(b + i + 1)));
+        celkem += S::soucet(citac);
+    }
+    for (; i < n; i++)
+        celkem += vynechany_bajt(b, i);
+    return celkem;
+}
+
+// The filter's places among the W at c, as the byte masks of pocitani.h's Filtr say.
+template <class S>
+struct FiltrV {
+    typename S::V znak[3], maska[3];
+    explicit FiltrV(const Filtr &f)
+    {
+        for (int i = 0; i < 3; i++) {
+            znak[i] = S::bajty(f.znak[i]);
+            maska[i] = S::bajty(f.maska[i]);
+        }
+    }
+};
+
+template <class S>
+inline typename S::V konec_radku_v(typename S::V x)
+{
+    return S::rovno(S::nebo(x, S::bajty(7)), S::bajty(15));
+}
+
+template <class S>
+inline typename S::V muze_zacit_v(const FiltrV<S> &f, typename S::V x0, typename S::V x1,
+                                  typename S::V x2)
+{
+    const typename S::V treti = S::nebo(S::rovno(S::a(x2, f.maska[2]), f.znak[2]),
+                                        konec_radku_v<S>(x2));
+    const typename S::V druhy = S::nebo(S::a(S::rovno(S::a(x1, f.maska[1]), f.znak[1]), treti),
+                                        konec_radku_v<S>(x1));
+    return S::a(S::rovno(x0, f.znak[0]), druhy);
+}
+
+template <class S>
+size_t filtruj_behy_s(const unsigned char *b, size_t behu, const Filtr &filtr, NaKandidaty na,
+                      void *kontext)
+{
+    const FiltrV<S> f(filtr);
+    const size_t behu_do_souctu = VEKTORU_DO_SOUCTU / (64 / S::W);
+    size_t celkem = 0, v_citaci = 0;
+    typename S::V citac = S::nula();
+    for (size_t r = 0; r < behu; r++) {
+        const unsigned char *c = b + 64 * r;
+        uint64_t kandidati = 0;
+        typename S::V beh = S::nula();
+        for (int k = 0; k < 64 / S::W; k++) {
+            const typename S::V x0 = S::nacti(c + k * S::W), x1 = S::nacti(c + k * S::W + 1);
+            const typename S::V x2 = S::nacti(c + k * S::W + 2);
+            kandidati |= S::maska(muze_zacit_v<S>(f, x0, x1, x2)) << (k * S::W);
+            beh = S::minus(beh, vynechane_v<S>(x0, x1));
+        }
+        if (kandidati != 0) {
+            // The places before this run, summed now: candidates are few but for common words.
+            celkem += S::soucet(citac);
+            citac = S::nula();
+            v_citaci = 0;
+            na(kontext, 64 * r, kandidati, celkem);
+        }
+        citac = S::plus(citac, beh);
+        if (++v_citaci == behu_do_souctu) {
+            celkem += S::soucet(citac);
+            citac = S::nula();
+            v_citaci = 0;
+        }
+    }
+    return celkem + S::soucet(citac);
+}
+
+}  // namespace
+
+// The two loops of one path under the names pocitani.cpp dispatches to.
+#define POCITANI_CESTY(S, vynechane, filtruj)                                                   \
+    size_t vynechane(const unsigned char *b, size_t n) { return vynechane_v_rade_s<S>(b, n); } \
+    size_t filtruj(const unsigned char *b, size_t behu, const Filtr &f, NaKandidaty na,        \
+                   void *kontext)                                                              \
+    {                                                                                          \
+        return filtruj_behy_s<S>(b, behu, f, na, kontext);                                     \
+    }
