@@ -2,15 +2,14 @@
 // Reading the text file of the search: mapped or read in blocks, failures told in err.
 #include "cteni.h"
 
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csetjmp>
-#include <csignal>
 #include <cstring>
 #include <memory>
+
+#include "mapovani.h"
 
 const char *const CHYBA_CTENI = "fread: Chyba pri cteni souboru.";
 
@@ -22,58 +21,21 @@ bool chyba_cteni(std::string *err)
     return false;
 }
 
-// Where a SIGBUS returns to while a file is mapped: it means the file got shorter under the
-// mapping (or the disk failed), which is a read error like any other.
-sigjmp_buf *navrat_pri_sigbus = nullptr;
-
-void pri_sigbus(int) { siglongjmp(*navrat_pri_sigbus, 1); }
-
-// SIGBUS handled as above for as long as it lives, also when prijemce throws.
-struct HlidaniMapovani {
-    struct sigaction puvodni;
-    explicit HlidaniMapovani(sigjmp_buf *navrat)
-    {
-        navrat_pri_sigbus = navrat;
-        struct sigaction obsluha = {};
-        obsluha.sa_handler = pri_sigbus;
-        sigemptyset(&obsluha.sa_mask);
-        sigaction(SIGBUS, &obsluha, &puvodni);
-    }
-    ~HlidaniMapovani()
-    {
-        sigaction(SIGBUS, &puvodni, nullptr);
-        navrat_pri_sigbus = nullptr;
-    }
-};
-
 // Passes bytes od to velikost of the regular file fd on, one mapped window at a time: no
 // copy, and only one window is resident. Moves od to where it stopped: velikost, or earlier
 // when a window cannot be mapped or prijemce stops (then dal is false). False when a window
-// could not be read; the jump back comes from reading the window, where prijemce holds
-// nothing half made.
+// could not be read.
 bool predej_mapovane(int fd, off_t &od, off_t velikost, const Prijemce &prijemce,
                      size_t velikost_bloku, bool &dal)
 {
-    const off_t stranka = sysconf(_SC_PAGESIZE);
-    sigjmp_buf navrat;
-    HlidaniMapovani hlidani(&navrat);
-    void *volatile okno = MAP_FAILED;
-    volatile size_t mapovano = 0;
-    if (sigsetjmp(navrat, 1) != 0) {
-        munmap(okno, mapovano);
-        return false;
-    }
+    HlidaniMapovani hlidani;
     while (od < velikost && dal) {
         size_t delka = static_cast<size_t>(std::min<off_t>(velikost_bloku, velikost - od));
-        // Windows start on a page; small test blocks need not.
-        off_t zacatek = od - od % stranka;
-        mapovano = delka + static_cast<size_t>(od - zacatek);
-        okno = mmap(nullptr, mapovano, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, zacatek);
-        if (okno == MAP_FAILED)
+        const Okno okno = predej_okno(fd, od, delka, prijemce, dal);
+        if (okno == Okno::NECITELNE)
+            return false;
+        if (okno == Okno::NELZE_MAPOVAT)
             break;
-        dal = prijemce(static_cast<const char *>(okno) + (od - zacatek), delka);
-        munmap(okno, mapovano);
-        okno = MAP_FAILED;
         od += static_cast<off_t>(delka);
     }
     return true;

@@ -68,15 +68,29 @@ inline typename S::V konec_radku_v(typename S::V x)
     return S::rovno(S::nebo(x, S::bajty(7)), S::bajty(15));
 }
 
+// The first two characters' part of the filter: what the first pass over a run looks at.
 template <class S>
-inline typename S::V muze_zacit_v(const FiltrV<S> &f, typename S::V x0, typename S::V x1,
-                                  typename S::V x2)
+inline typename S::V prvni_dva_v(const FiltrV<S> &f, typename S::V x0, typename S::V x1)
 {
-    const typename S::V treti = S::nebo(S::rovno(S::a(x2, f.maska[2]), f.znak[2]),
-                                        konec_radku_v<S>(x2));
-    const typename S::V druhy = S::nebo(S::a(S::rovno(S::a(x1, f.maska[1]), f.znak[1]), treti),
-                                        konec_radku_v<S>(x1));
-    return S::a(S::rovno(x0, f.znak[0]), druhy);
+    return S::a(S::rovno(x0, f.znak[0]),
+                S::nebo(S::rovno(S::a(x1, f.maska[1]), f.znak[1]), konec_radku_v<S>(x1)));
+}
+
+// The whole filter over the run of 64 at c, as bits: only for runs the first pass let through.
+template <class S>
+uint64_t kandidati_behu(const FiltrV<S> &f, const unsigned char *c)
+{
+    uint64_t kandidati = 0;
+    for (int k = 0; k < 64 / S::W; k++) {
+        const unsigned char *x = c + k * S::W;
+        const typename S::V x1 = S::nacti(x + 1), x2 = S::nacti(x + 2);
+        const typename S::V treti = S::nebo(S::rovno(S::a(x2, f.maska[2]), f.znak[2]),
+                                            konec_radku_v<S>(x2));
+        const typename S::V m = S::a(prvni_dva_v<S>(f, S::nacti(x), x1),
+                                     S::nebo(treti, konec_radku_v<S>(x1)));
+        kandidati |= S::maska(m) << (k * S::W);
+    }
+    return kandidati;
 }
 
 template <class S>
@@ -89,14 +103,15 @@ size_t filtruj_behy_s(const unsigned char *b, size_t behu, const Filtr &filtr, N
     typename S::V citac = S::nula();
     for (size_t r = 0; r < behu; r++) {
         const unsigned char *c = b + 64 * r;
-        uint64_t kandidati = 0;
-        typename S::V beh = S::nula();
+        // First the count and the first two characters, which few runs pass; the third is
+        // looked at only in those, so that a wide filter does not cost every run.
+        typename S::V beh = S::nula(), nektera = S::nula();
         for (int k = 0; k < 64 / S::W; k++) {
             const typename S::V x0 = S::nacti(c + k * S::W), x1 = S::nacti(c + k * S::W + 1);
-            const typename S::V x2 = S::nacti(c + k * S::W + 2);
-            kandidati |= S::maska(muze_zacit_v<S>(f, x0, x1, x2)) << (k * S::W);
+            nektera = S::nebo(nektera, prvni_dva_v<S>(f, x0, x1));
             beh = S::minus(beh, vynechane_v<S>(x0, x1));
         }
+        const uint64_t kandidati = S::maska(nektera) != 0 ? kandidati_behu<S>(f, c) : 0;
         if (kandidati != 0) {
             // The places before this run, summed now: candidates are few but for common words.
             celkem += S::soucet(citac);

@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: MIT
-// farmer's count on every core: threads take the blocks of a round one after another and count
-// each stretch between two points; the stretches are then added up in order, as one pass would.
+// farmer's count on every core: threads take the blocks of a round one after another, map each
+// and count each stretch between two points; the stretches are then added up in order, as one
+// pass would add them.
 #include "soubezne_pocitani.h"
 
 #include <sched.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <memory>
 #include <system_error>
 #include <thread>
 
 #include "cteni.h"
+#include "mapovani.h"
 
 namespace {
 
@@ -28,9 +28,6 @@ struct Usek {
 // for farmer) reads at most this much past where it stops.
 const size_t BLOKU_V_KOLE = 64;
 
-// Bytes read at a time: small enough to stay in the cache between the read and the count.
-const size_t KOUSEK = 256 << 10;
-
 // One round of blocks [prvni, prvni + bloku) of the file, the threads' shared work.
 struct Kolo {
     int fd;
@@ -40,67 +37,61 @@ struct Kolo {
     std::vector<Usek> useky;  // useku_na_blok for each block of the round
     std::atomic<size_t> dalsi{0};
     std::atomic<bool> selhalo{false};
+    std::atomic<bool> nelze_mapovat{false};
 };
 
-// Reads delka bytes at od into kam; false on a read error or a file that ends sooner.
-bool precti(int fd, char *kam, size_t delka, size_t od)
+// Counts the stretches of one block at data, its byte before (0 for the file's first) at
+// data[-1] or given as predchozi.
+void spocti_useky(const Kolo &k, const char *data, size_t delka, char predchozi, Usek *usek)
 {
-    while (delka > 0) {
-        ssize_t n = pread(fd, kam, delka, static_cast<off_t>(od));
-        if (n <= 0)
-            return false;
-        kam += n;
-        delka -= static_cast<size_t>(n);
-        od += static_cast<size_t>(n);
+    for (size_t u = 0; u < delka; u += k.rozestup, usek++) {
+        usek->delka = std::min(k.rozestup, delka - u);
+        usek->vynechanych = vynechane_znaky(data + u, usek->delka, predchozi);
+        usek->posledni = predchozi = data[u + usek->delka - 1];
     }
-    return true;
 }
 
-// Counts block blok into its stretches, reading it through kousek (kousek_bajtu long).
-bool spocti_blok(Kolo &k, size_t blok, char *kousek, size_t kousek_bajtu)
+// Counts block blok into its stretches from a window of its own, which takes the byte before
+// the block too: it settles a CR that ends the block before.
+void spocti_blok(Kolo &k, size_t blok)
 {
     const size_t zacatek = blok * k.velikost_bloku;
     const size_t delka = std::min(k.velikost_bloku, k.velikost - zacatek);
+    const size_t pred = zacatek > 0 ? 1 : 0;
     Usek *usek = &k.useky[(blok - k.prvni) * k.useku_na_blok];
-    // The byte before the block settles a CR that ends the block before.
-    char predchozi = 0;
-    if (zacatek > 0 && !precti(k.fd, &predchozi, 1, zacatek - 1))
-        return false;
-    for (size_t od = 0; od < delka; od += kousek_bajtu) {
-        const size_t n = std::min(kousek_bajtu, delka - od);
-        if (!precti(k.fd, kousek, n, zacatek + od))
-            return false;
-        for (size_t u = 0; u < n; u += k.rozestup, usek++) {
-            usek->delka = std::min(k.rozestup, n - u);
-            usek->vynechanych = vynechane_znaky(kousek + u, usek->delka, predchozi);
-            usek->posledni = predchozi = kousek[u + usek->delka - 1];
-        }
-    }
-    return true;
+    bool dal = true;
+    const Okno okno = predej_okno(k.fd, static_cast<off_t>(zacatek - pred), delka + pred,
+                                  [&](const char *data, size_t) {
+                                      spocti_useky(k, data + pred, delka, pred ? *data : 0, usek);
+                                      return true;
+                                  }, dal);
+    if (okno == Okno::NELZE_MAPOVAT)
+        k.nelze_mapovat = true;
+    if (okno != Okno::PREDANO)
+        k.selhalo = true;
 }
 
-void pracuj(Kolo &k, char *kousek, size_t kousek_bajtu)
+void pracuj(Kolo &k)
 {
     for (size_t b; !k.selhalo && (b = k.dalsi++) < k.bloku;)
-        if (!spocti_blok(k, k.prvni + b, kousek, kousek_bajtu))
-            k.selhalo = true;
+        spocti_blok(k, k.prvni + b);
 }
 
-// Counts the round's blocks in as many threads as kousky has buffers, this one among them;
-// false when a block could not be read. Threads the system refuses leave their share to the rest.
-bool spocti_kolo(Kolo &k, const std::vector<std::unique_ptr<char[]>> &kousky, size_t kousek_bajtu)
+// Counts the round's blocks in vlaken threads, this one among them; false when a block could
+// not be mapped or read. Threads the system refuses leave their share to the rest.
+bool spocti_kolo(Kolo &k, unsigned vlaken)
 {
     std::fill(k.useky.begin(), k.useky.end(), Usek{});
     k.dalsi = 0;
     std::vector<std::thread> vlakna;
-    for (size_t i = 1; i < kousky.size(); i++) {
+    for (unsigned i = 1; i < vlaken; i++) {
         try {
-            vlakna.emplace_back(pracuj, std::ref(k), kousky[i].get(), kousek_bajtu);
+            vlakna.emplace_back(pracuj, std::ref(k));
         } catch (const std::system_error &) {
             break;
         }
     }
-    pracuj(k, kousky[0].get(), kousek_bajtu);
+    pracuj(k);
     for (std::thread &v : vlakna)
         v.join();
     return !k.selhalo;
@@ -122,11 +113,12 @@ bool secti_kolo(const Kolo &k, Pocet &pocet, std::vector<Pocet> *body, size_t ne
     return true;
 }
 
-// The blocks of the regular file fd, velikost bytes, into pocet, round by round; dal false
-// when the count stopped at nejvic.
-bool spocti_soubor(int fd, size_t velikost, size_t nejvic, std::vector<Pocet> *body,
-                   size_t rozestup, size_t velikost_bloku, unsigned vlaken, Pocet &pocet,
-                   bool &dal)
+// What became of the count of a whole file in threads.
+enum class Soubezne { SPOCTENO, ZASTAVENO, NELZE_MAPOVAT, NECITELNE };
+
+// The blocks of the regular file fd, velikost bytes, into pocet and body, round by round.
+Soubezne spocti_soubor(int fd, size_t velikost, size_t nejvic, std::vector<Pocet> *body,
+                       size_t rozestup, size_t velikost_bloku, unsigned vlaken, Pocet &pocet)
 {
     Kolo k;
     k.fd = fd;
@@ -137,20 +129,15 @@ bool spocti_soubor(int fd, size_t velikost, size_t nejvic, std::vector<Pocet> *b
     const size_t bloku_celkem = (velikost + velikost_bloku - 1) / velikost_bloku;
     const size_t v_kole = std::max<size_t>(BLOKU_V_KOLE, vlaken);
     k.useky.resize(std::min(v_kole, bloku_celkem) * k.useku_na_blok);
-    // Reads of whole stretches, so that a stretch is counted from one buffer.
-    const size_t kousek_bajtu =
-        std::min(velikost_bloku, std::max<size_t>(1, KOUSEK / rozestup) * rozestup);
-    std::vector<std::unique_ptr<char[]>> kousky(vlaken);
-    for (auto &kousek : kousky)
-        kousek.reset(new char[kousek_bajtu]);
-    dal = true;
-    for (k.prvni = 0; k.prvni < bloku_celkem && dal; k.prvni += k.bloku) {
+    HlidaniMapovani hlidani;
+    for (k.prvni = 0; k.prvni < bloku_celkem; k.prvni += k.bloku) {
         k.bloku = std::min(v_kole, bloku_celkem - k.prvni);
-        if (!spocti_kolo(k, kousky, kousek_bajtu))
-            return false;
-        dal = secti_kolo(k, pocet, body, nejvic);
+        if (!spocti_kolo(k, vlaken))
+            return k.nelze_mapovat ? Soubezne::NELZE_MAPOVAT : Soubezne::NECITELNE;
+        if (!secti_kolo(k, pocet, body, nejvic))
+            return Soubezne::ZASTAVENO;
     }
-    return true;
+    return Soubezne::SPOCTENO;
 }
 
 }  // namespace
@@ -170,18 +157,25 @@ bool spocti_spojene_soubezne(FILE *fr, size_t nejvic, std::vector<Pocet> *body, 
     struct stat udaje;
     const int fd = fileno(fr);
     Pocet pocet;
-    bool dal = true;
+    const size_t bodu_pred = body != nullptr ? body->size() : 0;
+    Soubezne stav = Soubezne::NELZE_MAPOVAT;
     // A file in /proc says it is empty and is not: such files, like pipes, are one pass.
     if (vlaken > 1 && fd >= 0 && fstat(fd, &udaje) == 0 && S_ISREG(udaje.st_mode) &&
-        static_cast<size_t>(udaje.st_size) > velikost_bloku) {
-        if (!spocti_soubor(fd, static_cast<size_t>(udaje.st_size), nejvic, body, rozestup,
-                           velikost_bloku, vlaken, pocet, dal)) {
-            *err = CHYBA_CTENI;
-            return false;
-        }
+        static_cast<size_t>(udaje.st_size) > velikost_bloku)
+        stav = spocti_soubor(fd, static_cast<size_t>(udaje.st_size), nejvic, body, rozestup,
+                             velikost_bloku, vlaken, pocet);
+    if (stav == Soubezne::NECITELNE) {
+        *err = CHYBA_CTENI;
+        return false;
     }
-    bool precteno =
-        !dal || spocti_spojene_od(fr, pocet, nejvic, body, rozestup, velikost_bloku, err);
+    if (stav == Soubezne::NELZE_MAPOVAT) {
+        // Counted again from the start the way one pass reads what cannot be mapped.
+        pocet = Pocet{};
+        if (body != nullptr)
+            body->resize(bodu_pred);
+    }
+    bool precteno = stav == Soubezne::ZASTAVENO ||
+                    spocti_spojene_od(fr, pocet, nejvic, body, rozestup, velikost_bloku, err);
     delka_textu = delka_spojeni(pocet);
     return precteno;
 }
