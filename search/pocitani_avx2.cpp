@@ -8,17 +8,8 @@
 namespace {
 
 struct Avx2 {
-    using V = __m256i;
-    static const int W = 32;
-    static V nacti(const unsigned char *p) { return _mm256_loadu_si256(reinterpret_cast<const V *>(p)); }
-    static V bajty(unsigned char c) { return _mm256_set1_epi8(static_cast<char>(c)); }
-    static V nula() { return _mm256_setzero_si256(); }
-    static V rovno(V x, V y) { return _mm256_cmpeq_epi8(x, y); }
-    static V a(V x, V y) { return _mm256_and_si256(x, y); }
-    static V nebo(V x, V y) { return _mm256_or_si256(x, y); }
-    static V plus(V x, V y) { return _mm256_add_epi8(x, y); }
-    static V minus(V x, V y) { return _mm256_sub_epi8(x, y); }
-    static uint64_t maska(V x) { return static_cast<uint32_t>(_mm256_movemask_epi8(x)); }
+    POCITANI_OPERACE(__m256i, 256, 256)
+    POCITANI_POROVNANI(256)
     static size_t soucet(V x)
     {
         const V ctvrtiny = _mm256_sad_epu8(x, nula());

@@ -11,16 +11,8 @@ namespace {
 // Compares give masks here; as all-ones bytes they fit the loops written for the narrower sets,
 // and the compiler keeps them as masks where it can.
 struct Avx512 {
-    using V = __m512i;
-    static const int W = 64;
-    static V nacti(const unsigned char *p) { return _mm512_loadu_si512(p); }
-    static V bajty(unsigned char c) { return _mm512_set1_epi8(static_cast<char>(c)); }
-    static V nula() { return _mm512_setzero_si512(); }
+    POCITANI_OPERACE(__m512i, 512, 512)
     static V rovno(V x, V y) { return _mm512_movm_epi8(_mm512_cmpeq_epi8_mask(x, y)); }
-    static V a(V x, V y) { return _mm512_and_si512(x, y); }
-    static V nebo(V x, V y) { return _mm512_or_si512(x, y); }
-    static V plus(V x, V y) { return _mm512_add_epi8(x, y); }
-    static V minus(V x, V y) { return _mm512_sub_epi8(x, y); }
     static uint64_t maska(V x) { return _mm512_movepi8_mask(x); }
     static size_t soucet(V x)
     {

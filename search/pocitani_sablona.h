@@ -131,6 +131,27 @@ size_t filtruj_behy_s(const unsigned char *b, size_t behu, const Filtr &filtr, N
 
 }  // namespace
 
+// The operations of S that every width names alike: T is the vector type, P the width's
+// prefix (empty, 256 or 512) and BITS the vector's bits.
+#define POCITANI_OPERACE(T, P, BITS)                                                           \
+    using V = T;                                                                               \
+    static const int W = BITS / 8;                                                             \
+    static V nacti(const unsigned char *p)                                                     \
+    {                                                                                          \
+        return _mm##P##_loadu_si##BITS(reinterpret_cast<const V *>(p));                        \
+    }                                                                                          \
+    static V bajty(unsigned char c) { return _mm##P##_set1_epi8(static_cast<char>(c)); }       \
+    static V nula() { return _mm##P##_setzero_si##BITS(); }                                    \
+    static V a(V x, V y) { return _mm##P##_and_si##BITS(x, y); }                               \
+    static V nebo(V x, V y) { return _mm##P##_or_si##BITS(x, y); }                             \
+    static V plus(V x, V y) { return _mm##P##_add_epi8(x, y); }                                \
+    static V minus(V x, V y) { return _mm##P##_sub_epi8(x, y); }
+
+// The compares of the widths whose compares give vectors (SSE2, AVX2).
+#define POCITANI_POROVNANI(P)                                                                  \
+    static V rovno(V x, V y) { return _mm##P##_cmpeq_epi8(x, y); }                             \
+    static uint64_t maska(V x) { return static_cast<uint32_t>(_mm##P##_movemask_epi8(x)); }
+
 // The two loops of one path under the names pocitani.cpp dispatches to.
 #define POCITANI_CESTY(S, vynechane, filtruj)                                                   \
     size_t vynechane(const unsigned char *b, size_t n) { return vynechane_v_rade_s<S>(b, n); } \
