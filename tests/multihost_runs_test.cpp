@@ -135,7 +135,8 @@ TEST(FarmerNaTrechHostitelich, SestWorkeruNaVsechHostitelichHlasiTotezCoJedenHos
 }
 
 // farmer with three workers, one per host, over a text where nearly every place could start
-// the pattern and none does, so that the worker on h2 is still searching when the fault
+// the pattern and none does (the worker's filter looks at three characters, and every three
+// are those of the pattern), so that the worker on h2 is still searching when the fault
 // strikes: an ordinary text is searched faster than the fault can be set off.
 void farmer_se_ztratou(const std::string &obet)
 {
@@ -144,7 +145,7 @@ void farmer_se_ztratou(const std::string &obet)
     dir.write("find_output.txt", "zprava minuleho behu\n");
     RunResult r = na_trech_hostitelich(
         dir, se_ztratou("task:worker@h2", obet, {program_path("farmer"), "text.txt", "3"}),
-        "aab\n");
+        "aaab\n");
     SKIP_WITHOUT_HOSTS(r);
     ASSERT_FALSE(r.timed_out);
     EXPECT_EQ(r.status, 1) << r.out << r.err;
