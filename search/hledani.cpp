@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The worker's search over one range of the joined text, straight on the raw bytes: a vector
-// filter (pocitani.h) picks the few places where the pattern may start, a check walks past line ends there,
-// and the occurrences that cross from one block into the next are checked at the seam.
+// filter (pocitani.h) picks the few places where the pattern may start, a check walks past
+// line ends there, and the occurrences that cross from one block into the next are checked at
+// the seam.
 #include "hledani.h"
 
 #include <algorithm>

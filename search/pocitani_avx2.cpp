@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The search's hot loops in 32-byte vectors (AVX2); built with -mavx2, run only where the CPU has it.
+// The search's hot loops in 32-byte vectors (AVX2); built with -mavx2, run only where the
+// CPU has it.
 #include <immintrin.h>
 
 #include "pocitani_cesty.h"
