@@ -29,8 +29,11 @@ struct Navrat {
 bool precti_okno(const char *data, size_t delka, const Prijemce &prijemce, bool &dal)
 {
     sigjmp_buf navrat;
-    if (sigsetjmp(navrat, 1) != 0)
+    if (sigsetjmp(navrat, 1) != 0) {
+        // The jump skipped the guard's end.
+        navrat_pri_sigbus = nullptr;
         return false;
+    }
     Navrat hlidani(&navrat);
     dal = prijemce(data, delka);
     return true;
