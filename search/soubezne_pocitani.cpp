@@ -28,11 +28,16 @@ struct Usek {
 // for farmer) reads at most this much past where it stops.
 const size_t BLOKU_V_KOLE = 64;
 
+// The windows of all threads together, resident at once: farmer stays small however many
+// cores it counts on.
+const size_t MAPOVANO_NEJVIC = 8 << 20;
+
 // One round of blocks [prvni, prvni + bloku) of the file, the threads' shared work.
 struct Kolo {
     int fd;
     size_t velikost;  // of the file, as it was seen at the start
     size_t rozestup, velikost_bloku, useku_na_blok;
+    size_t okno;  // bytes a thread maps at a time, whole stretches
     size_t prvni = 0, bloku = 0;
     std::vector<Usek> useky;  // useku_na_blok for each block of the round
     std::atomic<size_t> dalsi{0};
@@ -51,24 +56,27 @@ void spocti_useky(const Kolo &k, const char *data, size_t delka, char predchozi,
     }
 }
 
-// Counts block blok into its stretches from a window of its own, which takes the byte before
-// the block too: it settles a CR that ends the block before.
+// Counts block blok into its stretches, window by window; each window takes the byte before
+// it too, which settles a CR that ends the window before.
 void spocti_blok(Kolo &k, size_t blok)
 {
     const size_t zacatek = blok * k.velikost_bloku;
     const size_t delka = std::min(k.velikost_bloku, k.velikost - zacatek);
-    const size_t pred = zacatek > 0 ? 1 : 0;
     Usek *usek = &k.useky[(blok - k.prvni) * k.useku_na_blok];
-    bool dal = true;
-    const Okno okno = predej_okno(k.fd, static_cast<off_t>(zacatek - pred), delka + pred,
-                                  [&](const char *data, size_t) {
-                                      spocti_useky(k, data + pred, delka, pred ? *data : 0, usek);
-                                      return true;
-                                  }, dal);
-    if (okno == Okno::NELZE_MAPOVAT)
-        k.nelze_mapovat = true;
-    if (okno != Okno::PREDANO)
-        k.selhalo = true;
+    for (size_t od = 0; od < delka && !k.selhalo; od += k.okno) {
+        const size_t n = std::min(k.okno, delka - od), pred = zacatek + od > 0 ? 1 : 0;
+        bool dal = true;
+        const Okno okno = predej_okno(k.fd, static_cast<off_t>(zacatek + od - pred), n + pred,
+                                      [&](const char *data, size_t) {
+                                          spocti_useky(k, data + pred, n, pred ? *data : 0, usek);
+                                          return true;
+                                      }, dal);
+        if (okno == Okno::NELZE_MAPOVAT)
+            k.nelze_mapovat = true;
+        if (okno != Okno::PREDANO)
+            k.selhalo = true;
+        usek += (n + k.rozestup - 1) / k.rozestup;
+    }
 }
 
 void pracuj(Kolo &k)
@@ -126,6 +134,8 @@ Soubezne spocti_soubor(int fd, size_t velikost, size_t nejvic, std::vector<Pocet
     k.rozestup = rozestup;
     k.velikost_bloku = velikost_bloku;
     k.useku_na_blok = (velikost_bloku + rozestup - 1) / rozestup;
+    k.okno = std::min(velikost_bloku,
+                      std::max<size_t>(1, MAPOVANO_NEJVIC / vlaken / rozestup) * rozestup);
     const size_t bloku_celkem = (velikost + velikost_bloku - 1) / velikost_bloku;
     const size_t v_kole = std::max<size_t>(BLOKU_V_KOLE, vlaken);
     k.useky.resize(std::min(v_kole, bloku_celkem) * k.useku_na_blok);

@@ -110,6 +110,19 @@ TEST_P(SoubeznePocitani, ZastaviSeTamCoJedenPruchod)
     }
 }
 
+TEST_P(SoubeznePocitani, VelkeBlokyPoOknechJakoJedenPruchod)
+{
+    // farmer's own blocks and points; with many threads each maps a block in several windows.
+    std::mt19937 nahoda(71);
+    const std::string obsah = nahodny_obsah(nahoda, (9 << 20) + 12345, ROZESTUP_BODU);
+    FILE *f = soubor_s(obsah);
+    const Vysledek jeden = jednim_pruchodem(f, SIZE_MAX, ROZESTUP_BODU, VELIKOST_BLOKU);
+    for (unsigned vlaken : {2u, 3u, 7u, 64u})
+        EXPECT_EQ(popis(soubezne(f, SIZE_MAX, ROZESTUP_BODU, VELIKOST_BLOKU, vlaken)),
+                  popis(jeden)) << vlaken << " threads";
+    fclose(f);
+}
+
 TEST(SoubeznePocitaniBezSouboru, ProudSeCteJednimPruchodem)
 {
     std::mt19937 nahoda(61);
