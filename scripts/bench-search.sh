@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Benchmark of the substring search: farmer with 1, 2 and 4 workers on a private PVM virtual
-# machine, against grep -F -o -b (written to a file) and cat (to /dev/null), on five kinds of
-# text at two sizes; also both passes in one process, and peak memory of farmer and workers.
+# machine, against grep -F -o -b and ripgrep (rg -F -o -b --no-line-number, one thread), both
+# written to a file, and cat (to /dev/null), on six kinds of text at two sizes; also both
+# passes in one process (hledej_naraz), farmer with 2 workers and the one process on every
+# instruction set path this CPU has, and peak memory of farmer and workers.
 #
 # usage: scripts/bench-search.sh [-n RUNS] [-s MIB,MIB...] [BUILD_FOLDER]
 #        (defaults: 5 runs, 256,64 MiB, build/)
@@ -19,9 +21,15 @@
 #   b  the same prose, a common word as the pattern (millions of occurrences);
 #   c  random lowercase letters in lines of 80, a 7-letter pattern planted on every 1000th line;
 #   d  the prose of a with CR LF line ends;
-#   e  the prose of a as one line with no line end.
+#   e  the prose of a as one line with no line end;
+#   f  English-like prose: sentences of words made of English syllables, a few thousand of them
+#      with the common ones far more frequent, and a rare 9-letter word on every 100th line.
 # Every time is the median of the runs, taken in rounds (each command once per round) with
 # the daemon already running; the machine may be shared, so compare the ratios of one run.
+# The first table is the path the programs choose themselves (the widest this CPU has); the
+# second gives farmer with 2 workers (f2) and the one process (1p) on each path, forced with
+# KVS_CESTA_CPU, against cat, grep and ripgrep of the same rounds. Every path's report must
+# equal the first table's.
 set -euo pipefail
 
 usage() { echo "usage: $(basename "$0") [-n RUNS] [-s MIB,MIB...] [BUILD_FOLDER] | -l [BUILD_FOLDER]" >&2; exit 2; }
@@ -45,39 +53,76 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 farmer_on() { echo "$2" | "$bin/farmer" "$1" "$3" > out-farmer.txt; }
 grep_on() { grep -F -o -b "$2" "$1" > out-grep.txt; }
+rg_on() { rg -F -o -b --no-line-number -j 1 "$2" "$1" > out-rg.txt || [ $? = 1 ]; }
 cat_on() { cat "$1" > /dev/null; }
 one_process_on() { "$bin/hledej_naraz" "$1" "$2" > out-one.txt; }
+# On a path forced for farmer and, through PVM_EXPORT, for the workers it spawns.
+farmer_path_on() {
+  echo "$2" | KVS_CESTA_CPU=$3 PVM_EXPORT=${PVM_EXPORT:+$PVM_EXPORT:}KVS_CESTA_CPU \
+    "$bin/farmer" "$1" 2 > "out-farmer-$3.txt"
+}
+one_process_path_on() { KVS_CESTA_CPU=$3 "$bin/hledej_naraz" "$1" "$2" > "out-one-$3.txt"; }
 
-# Inside the private virtual machine: one table row per text.
+# check ROW EXPECTED: the last runs found what they should, on every path alike.
+check() {
+  local found path
+  found=$(sed -n 's/^v souboru .* : \([0-9]*\)$/\1/p' out-farmer.txt)
+  [ -n "$found" ] || found=0
+  if [ "$found" != "$2" ] || [ "$(cat out-one.txt)" != "$2" ]; then
+    echo "bench-search: $1 found $found and $(cat out-one.txt), not $2" >&2
+    return 1
+  fi
+  for path in $paths; do
+    if ! cmp -s "out-farmer-$path.txt" out-farmer.txt || ! cmp -s "out-one-$path.txt" out-one.txt
+    then
+      echo "bench-search: $1 on $path differs from the path of choice" >&2
+      return 1
+    fi
+  done
+}
+
+# Inside the private virtual machine: the rounds of every text, then both tables.
 measure() {
-  local row file pattern expected name found
+  local row file pattern expected name path
   local -A ms
-  printf '%-9s %7s %7s %7s %7s %7s %7s %8s %8s %9s\n' text cat grep farmer1 farmer2 farmer4 \
-    1-proc f2/grep f2/cat found
+  : > rows-paths.txt
+  printf '%-8s %6s %6s %6s %7s %7s %7s %6s %6s %7s %6s %6s %9s\n' text cat grep rg farmer1 \
+    farmer2 farmer4 1-proc f2/rg f2/grep f2/cat 1p/cat found
   while read -r row file pattern expected; do
     rm -rf times && mkdir times
     for _ in $(seq "$runs"); do
       timed cat cat_on "$file"
       timed grep grep_on "$file" "$pattern"
+      timed rg rg_on "$file" "$pattern"
       for n in 1 2 4; do timed "farmer$n" farmer_on "$file" "$pattern" "$n"; done
       timed one one_process_on "$file" "$pattern"
+      for path in $paths; do
+        timed "f2-$path" farmer_path_on "$file" "$pattern" "$path"
+        timed "1p-$path" one_process_path_on "$file" "$pattern" "$path"
+      done
     done
-    found=$(sed -n 's/^v souboru .* : \([0-9]*\)$/\1/p' out-farmer.txt)
-    [ -n "$found" ] || found=0
-    if [ "$found" != "$expected" ] || [ "$(cat out-one.txt)" != "$expected" ]; then
-      echo "bench-search: $row found $found and $(cat out-one.txt), not $expected" >&2
-      return 1
-    fi
-    for name in cat grep farmer1 farmer2 farmer4 one; do ms[$name]=$(median_ms "times/$name"); done
-    printf '%-9s %7s %7s %7s %7s %7s %7s %8s %8s %9s\n' "$row" "${ms[cat]}" "${ms[grep]}" \
-      "${ms[farmer1]}" "${ms[farmer2]}" "${ms[farmer4]}" "${ms[one]}" \
-      "$(ratio "${ms[farmer2]}" "${ms[grep]}")" "$(ratio "${ms[farmer2]}" "${ms[cat]}")" "$found"
+    check "$row" "$expected"
+    for name in times/*; do ms[${name#times/}]=$(median_ms "$name"); done
+    printf '%-8s %6s %6s %6s %7s %7s %7s %6s %6s %7s %6s %6s %9s\n' "$row" "${ms[cat]}" \
+      "${ms[grep]}" "${ms[rg]}" "${ms[farmer1]}" "${ms[farmer2]}" "${ms[farmer4]}" "${ms[one]}" \
+      "$(ratio "${ms[farmer2]}" "${ms[rg]}")" "$(ratio "${ms[farmer2]}" "${ms[grep]}")" \
+      "$(ratio "${ms[farmer2]}" "${ms[cat]}")" "$(ratio "${ms[one]}" "${ms[cat]}")" "$expected"
+    for path in $paths; do
+      printf '%-8s %-7s %7s %7s %6s %7s %6s %6s\n' "$row" "$path" "${ms[f2-$path]}" \
+        "${ms[1p-$path]}" "$(ratio "${ms[f2-$path]}" "${ms[rg]}")" \
+        "$(ratio "${ms[f2-$path]}" "${ms[grep]}")" "$(ratio "${ms[f2-$path]}" "${ms[cat]}")" \
+        "$(ratio "${ms[1p-$path]}" "${ms[cat]}")" >> rows-paths.txt
+    done
   done < texts.txt
+  echo
+  echo "every path (f2: farmer with 2 workers, 1p: one process; milliseconds and ratios):"
+  printf '%-8s %-7s %7s %7s %6s %7s %6s %6s\n' text path f2 1p f2/rg f2/grep f2/cat 1p/cat
+  cat rows-paths.txt
 }
 
 # The script runs itself inside the private virtual machine to measure (internal use).
 if [ "${1:-}" = --inside ]; then
-  bin=$2 runs=$3
+  bin=$2 runs=$3 paths=$4
   measure
   exit
 fi
@@ -101,6 +146,7 @@ for program in farmer worker hledej_naraz; do
   [ -x "$bin/$program" ] || { echo "bench-search: $bin/$program is not built" >&2; exit 1; }
 done
 "$root/scripts/install-deps.sh" bench
+grep -m1 "model name" /proc/cpuinfo || true
 
 work=$(mktemp -d -t bench-search.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -181,9 +227,34 @@ while size < 8 << 20:
         row = row[:30] + letters7 + row[37:]
     rows.append(row)
     size += 81
+# English-like words from syllables, the common ones far more frequent (Zipf), in sentences.
+onsets = ("b c d f g h j l m n p r s t v w y br ch cl cr dr fl gr pl pr sh st th tr wh "
+          "sp sw").split() + [""]
+nuclei = "a e i o u ea ee ai ou oo ie ay".split()
+codas = ["", "", "n", "r", "s", "t", "l", "d", "m", "nd", "st", "ng", "ck", "th", "rt", "ll"]
+vocabulary = set()
+while len(vocabulary) < 4000:
+    vocabulary.add("".join(random.choice(onsets) + random.choice(nuclei) + random.choice(codas)
+                           for _ in range(random.choice((1, 1, 2, 2, 2, 3, 3, 4)))))
+vocabulary = sorted(vocabulary)
+random.shuffle(vocabulary)
+weights = [1 / (rank + 1) for rank in range(len(vocabulary))]
+english_rare = "zephyrkin"
+lines, size = [], 0
+while size < 8 << 20:
+    line = random.choices(vocabulary, weights, k=random.randint(4, 16))
+    if len(lines) % 100 == 99:
+        line[random.randrange(len(line))] = english_rare
+    line[0] = line[0].capitalize()
+    if random.random() < 0.3:
+        line[random.randrange(len(line))] += ","
+    lines.append(" ".join(line) + random.choice((".", ".", ".", "?", "!")))
+    size += len(lines[-1]) + 1
+english = "\n".join(lines) + "\n"
 blocks = {
     "a": (prose, rare), "b": (prose, common), "c": ("\n".join(rows) + "\n", letters7),
     "d": (prose.replace("\n", "\r\n"), rare), "e": (prose.replace("\n", " "), rare),
+    "f": (english, english_rare),
 }
 for mib in sizes:
     for kind, (block, pattern) in blocks.items():
@@ -195,9 +266,14 @@ for mib in sizes:
         joined = data.replace(b"\r\n", b"").replace(b"\n", b"")
         print("%s-%d %s %s %d" % (kind, mib, name, pattern, joined.count(pattern.encode())))
 PY
-echo "texts (median of $runs runs, milliseconds):"
+# The paths this CPU runs, as hledej_naraz --cesty names them (it also checks they agree).
+printf 'ab\nab\n' > paths.txt
+paths=$("$bin/hledej_naraz" --cesty paths.txt ab | cut -d ' ' -f 1 | tr '\n' ' ')
+echo "instruction set paths of this CPU: $paths"
+echo "texts (median of $runs runs, milliseconds; the path of choice):"
 ( ulimit -n 1024  # a daemon with a low descriptor limit spawns its tasks faster
-  "$root/scripts/pvm-run.sh" -e "$bin" -- "$root/scripts/bench-search.sh" --inside "$bin" "$runs" )
+  "$root/scripts/pvm-run.sh" -e "$bin" -- "$root/scripts/bench-search.sh" --inside "$bin" "$runs" \
+    "$paths" )
 
 # Peak memory with 2 workers on every text.
 echo

@@ -11,7 +11,7 @@
 #           the package's test
 #   package dpkg-shlibdeps (the package's versioned dependencies), strip and objcopy
 #   fuzz    clang and its fuzzer and sanitizer runtime (scripts/fuzz.sh)
-#   bench   python3 and /usr/bin/time (scripts/bench-*.sh)
+#   bench   python3, /usr/bin/time and ripgrep (scripts/bench-*.sh)
 set -euo pipefail
 
 usage() { echo "usage: $(basename "$0") [build|test|package|fuzz|bench]..." >&2; exit 2; }
@@ -25,7 +25,7 @@ for group in "$@"; do
                      iproute2 util-linux hostname lintian man-db) ;;
     package) packages+=(dpkg-dev binutils) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
-    bench) packages+=(python3 time) ;;
+    bench) packages+=(python3 time ripgrep) ;;
     *) usage ;;
   esac
 done

@@ -2,76 +2,40 @@
 // Reading the text file of the search: mapped or read in blocks, failures told in err.
 #include "cteni.h"
 
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csetjmp>
-#include <csignal>
 #include <cstring>
 #include <memory>
+
+#include "mapovani.h"
+
+const char *const CHYBA_CTENI = "fread: Chyba pri cteni souboru.";
 
 namespace {
 
 bool chyba_cteni(std::string *err)
 {
-    *err = "fread: Chyba pri cteni souboru.";
+    *err = CHYBA_CTENI;
     return false;
 }
-
-// Where a SIGBUS returns to while a file is mapped: it means the file got shorter under the
-// mapping (or the disk failed), which is a read error like any other.
-sigjmp_buf *navrat_pri_sigbus = nullptr;
-
-void pri_sigbus(int) { siglongjmp(*navrat_pri_sigbus, 1); }
-
-// SIGBUS handled as above for as long as it lives, also when prijemce throws.
-struct HlidaniMapovani {
-    struct sigaction puvodni;
-    explicit HlidaniMapovani(sigjmp_buf *navrat)
-    {
-        navrat_pri_sigbus = navrat;
-        struct sigaction obsluha = {};
-        obsluha.sa_handler = pri_sigbus;
-        sigemptyset(&obsluha.sa_mask);
-        sigaction(SIGBUS, &obsluha, &puvodni);
-    }
-    ~HlidaniMapovani()
-    {
-        sigaction(SIGBUS, &puvodni, nullptr);
-        navrat_pri_sigbus = nullptr;
-    }
-};
 
 // Passes bytes od to velikost of the regular file fd on, one mapped window at a time: no
 // copy, and only one window is resident. Moves od to where it stopped: velikost, or earlier
 // when a window cannot be mapped or prijemce stops (then dal is false). False when a window
-// could not be read; the jump back comes from reading the window, where prijemce holds
-// nothing half made.
+// could not be read.
 bool predej_mapovane(int fd, off_t &od, off_t velikost, const Prijemce &prijemce,
                      size_t velikost_bloku, bool &dal)
 {
-    const off_t stranka = sysconf(_SC_PAGESIZE);
-    sigjmp_buf navrat;
-    HlidaniMapovani hlidani(&navrat);
-    void *volatile okno = MAP_FAILED;
-    volatile size_t mapovano = 0;
-    if (sigsetjmp(navrat, 1) != 0) {
-        munmap(okno, mapovano);
-        return false;
-    }
+    HlidaniMapovani hlidani;
     while (od < velikost && dal) {
         size_t delka = static_cast<size_t>(std::min<off_t>(velikost_bloku, velikost - od));
-        // Windows start on a page; small test blocks need not.
-        off_t zacatek = od - od % stranka;
-        mapovano = delka + static_cast<size_t>(od - zacatek);
-        okno = mmap(nullptr, mapovano, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, zacatek);
-        if (okno == MAP_FAILED)
+        const Okno okno = predej_okno(fd, od, delka, prijemce, dal);
+        if (okno == Okno::NECITELNE)
+            return false;
+        if (okno == Okno::NELZE_MAPOVAT)
             break;
-        dal = prijemce(static_cast<const char *>(okno) + (od - zacatek), delka);
-        munmap(okno, mapovano);
-        okno = MAP_FAILED;
         od += static_cast<off_t>(delka);
     }
     return true;
@@ -188,29 +152,24 @@ bool cti_spojene(FILE *fr, const Prijemce &prijemce, size_t velikost_bloku, std:
     }, velikost_bloku, 0, err);
 }
 
+bool spocti_spojene_od(FILE *fr, Pocet &pocet, size_t nejvic, std::vector<Pocet> *body,
+                       size_t rozestup, size_t velikost_bloku, std::string *err)
+{
+    return cti_bloky(fr, [&](const char *blok, size_t delka) {
+        for (size_t od = 0; od < delka; od += rozestup) {
+            size_t kus = std::min(rozestup, delka - od);
+            pridej_usek(pocet, body, rozestup, kus,
+                        vynechane_znaky(blok + od, kus, pocet.posledni), blok[od + kus - 1]);
+        }
+        return delka_spojeni(pocet) <= nejvic;
+    }, velikost_bloku, static_cast<off_t>(pocet.surovych), err);
+}
+
 bool spocti_spojene(FILE *fr, size_t nejvic, std::vector<Pocet> *body, size_t rozestup,
                     size_t velikost_bloku, size_t &delka_textu, std::string *err)
 {
     Pocet pocet;
-    // A point stands for the count up to its next one; a run of line ends that adds few
-    // characters moves the last point on instead of adding one, so there are never more
-    // points than the text has characters per rozestup / 16.
-    auto zaznamenej = [&]() {
-        if (body->empty() ||
-            delka_spojeni(pocet) >= delka_spojeni(body->back()) + rozestup / 16)
-            body->push_back(pocet);
-        else
-            body->back() = pocet;
-    };
-    bool precteno = cti_bloky(fr, [&](const char *blok, size_t delka) {
-        for (size_t od = 0; od < delka; od += rozestup) {
-            if (body != nullptr)
-                zaznamenej();
-            size_t kus = std::min(rozestup, delka - od);
-            pricti_blok(pocet, blok + od, kus, vynechane_znaky(blok + od, kus, pocet.posledni));
-        }
-        return delka_spojeni(pocet) <= nejvic;
-    }, velikost_bloku, 0, err);
+    bool precteno = spocti_spojene_od(fr, pocet, nejvic, body, rozestup, velikost_bloku, err);
     delka_textu = delka_spojeni(pocet);
     return precteno;
 }

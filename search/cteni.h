@@ -15,6 +15,9 @@
 
 #include "konce_radku.h"
 
+// The message of a read error.
+extern const char *const CHYBA_CTENI;
+
 // Opens jmeno in mode mod into soubor.
 bool otevri_soubor(const char *jmeno, const char *mod, FILE *&soubor, std::string *err);
 
@@ -53,6 +56,11 @@ const size_t ROZESTUP_BODU = 64 << 10;
 // every rozestup bytes after, ascending. Read errors as in cti_bloky.
 bool spocti_spojene(FILE *fr, size_t nejvic, std::vector<Pocet> *body, size_t rozestup,
                     size_t velikost_bloku, size_t &delka_textu, std::string *err);
+
+// As spocti_spojene, going on from pocet, the count of fr's first pocet.surovych raw bytes,
+// with pocet at the end; blocks start at that byte.
+bool spocti_spojene_od(FILE *fr, Pocet &pocet, size_t nejvic, std::vector<Pocet> *body,
+                       size_t rozestup, size_t velikost_bloku, std::string *err);
 
 // The whole text of fr with its lines joined into text. Out of memory throws std::bad_alloc.
 bool cti_text(FILE *fr, std::string &text, std::string *err);

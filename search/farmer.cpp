@@ -15,6 +15,7 @@
 #include "preruseni.h"
 #include "pvm_spojeni.h"
 #include "rozsahy.h"
+#include "soubezne_pocitani.h"
 #include "soubor_zpravy.h"
 #include "standardni_proudy.h"
 #include "vstup.h"
@@ -76,7 +77,8 @@ bool lze_cist_dvakrat(const char *soubor, std::string *err)
 bool spocti_text(const char *soubor, size_t &delka, std::vector<Pocet> &body, std::string *err)
 {
     return cti_soubor(soubor, [&](FILE *fr, std::string *chyba) {
-        return spocti_spojene(fr, INT_MAX, &body, ROZESTUP_BODU, VELIKOST_BLOKU, delka, chyba);
+        return spocti_spojene_soubezne(fr, INT_MAX, &body, ROZESTUP_BODU, VELIKOST_BLOKU,
+                                       vlaken_pocitani(), delka, chyba);
     }, err);
 }
 

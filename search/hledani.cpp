@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The worker's search over one range of the joined text, straight on the raw bytes: a vector
-// filter picks the few places where the pattern may start, a check walks past line ends there,
-// and the occurrences that cross from one block into the next are checked at the seam.
+// filter (pocitani.h) picks the few places where the pattern may start, a check walks past
+// line ends there, and the occurrences that cross from one block into the next are checked at
+// the seam.
 #include "hledani.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <cstring>
 
 #include "konce_radku.h"
+#include "pocitani.h"
 
 namespace {
 
@@ -32,6 +34,7 @@ struct Hledani {
     size_t odkud, kam;
     std::vector<int> &pozice;
     const Pruchod &pruchod;
+    Filtr filtr;       // of vzor
     Pocet pocet;       // the raw bytes before the current block
     std::string ocas;  // the last settled joined characters before it, vzor.size() - 1 at most
     bool zastaveno = false;  // odber refused a piece
@@ -97,30 +100,21 @@ uint64_t vynechane_bity(const unsigned char *beh)
     return na_bity(znacky);
 }
 
-// 1 for LF and CR, and for the other bytes 8 to 15 too: one compare, and the filter below
-// only needs to let every line end through.
-inline unsigned char konec_radku(unsigned char znak) { return (znak | 7) == 15; }
+// One block's candidates go to the exact check with the block and the search they belong to.
+struct Kandidati {
+    Hledani &h;
+    const Blok &blok;
+};
 
-// The filter: the pattern may start at c[0] when it holds the first character and c[1]
-// either the second (v1 under the mask k1, which is 0 for a pattern of one character) or a
-// line end, past which the check walks.
-inline unsigned char muze_zacit(const unsigned char *c, unsigned char v0, unsigned char v1,
-                                unsigned char k1)
+// The places of the run of 64 at beh that the filter let through; vynechanych bytes of the
+// block are left out before the run.
+void over_kandidaty(void *kontext, size_t beh, uint64_t kandidati, size_t vynechanych)
 {
-    return (c[0] == v0) & (((c[1] & k1) == v1) | konec_radku(c[1]));
-}
-
-// The places of a run of 64 at beh that pass the filter; vynechanych bytes are left out
-// before the run.
-void over_kandidaty(Hledani &h, const Blok &blok, size_t beh, size_t vynechanych,
-                    unsigned char v0, unsigned char v1, unsigned char k1)
-{
-    unsigned char znacky[64];
-    for (int k = 0; k < 64; k++)
-        znacky[k] = -muze_zacit(blok.b + beh + k, v0, v1, k1) & VAHY[k];
+    Hledani &h = static_cast<Kandidati *>(kontext)->h;
+    const Blok &blok = static_cast<Kandidati *>(kontext)->blok;
     uint64_t vynechane = 0;
     bool spocteno = false;
-    for (uint64_t kandidati = na_bity(znacky); kandidati != 0; kandidati &= kandidati - 1) {
+    for (; kandidati != 0; kandidati &= kandidati - 1) {
         int k = __builtin_ctzll(kandidati);
         if (!shoda_v_bloku(blok, beh + k, h.vzor))
             continue;
@@ -134,28 +128,18 @@ void over_kandidaty(Hledani &h, const Blok &blok, size_t beh, size_t vynechanych
 }
 
 // Occurrences that start at a raw byte of the block and end in it; returns the bytes of the
-// block left out, counted on the way (a CR ending the block is not: it waits). The compiler
-// does 64 places at a time with vector compares; only runs where the filter lets some place
-// through are looked at again, place by place.
+// block left out, counted on the way (a CR ending the block is not: it waits). The vector
+// filter goes over runs of 64 places, which need two bytes after them; only places it lets
+// through are checked, and the last few places of the block one by one.
 size_t prohledej_blok(Hledani &h, const Blok &blok)
 {
-    const std::string &vzor = h.vzor;
-    const unsigned char v0 = vzor[0], v1 = vzor.size() > 1 ? vzor[1] : 0;
-    const unsigned char k1 = vzor.size() > 1 ? 0xff : 0;
     const unsigned char *b = blok.b;
-    size_t s = 0, vynechanych = 0;
-    for (; s + 64 < blok.n; s += 64) {
-        unsigned char nektera = 0, v_behu = 0;
-        for (int k = 0; k < 64; k++) {
-            nektera |= muze_zacit(b + s + k, v0, v1, k1);
-            v_behu += vynechany(b[s + k], b[s + k + 1]);
-        }
-        if (nektera)
-            over_kandidaty(h, blok, s, vynechanych, v0, v1, k1);
-        vynechanych += v_behu;
-    }
-    for (; s < blok.n; s++) {
-        if (b[s] == v0 && shoda_v_bloku(blok, s, vzor))
+    const size_t behu = blok.n >= 66 ? (blok.n - 2) / 64 : 0;
+    Kandidati kandidati{h, blok};
+    size_t vynechanych = filtruj_behy(b, behu, h.filtr, over_kandidaty, &kandidati);
+    const unsigned char v0 = h.vzor[0];
+    for (size_t s = 64 * behu; s < blok.n; s++) {
+        if (b[s] == v0 && shoda_v_bloku(blok, s, h.vzor))
             pridej(h, blok.zaklad + s - vynechanych);
         vynechanych += s + 1 < blok.n ? vynechany(b[s], b[s + 1]) : b[s] == '\n';
     }
@@ -238,7 +222,8 @@ bool prohledej(Hledani &h, const char *data, size_t n)
 bool hledej_od(FILE *fr, size_t odkud, size_t kam, const std::string &vzor,
                const Pruchod &pruchod, std::vector<int> &pozice, bool &cely, std::string *err)
 {
-    Hledani h{vzor, odkud, kam, pozice, pruchod, pruchod.zacatek, {}};
+    Hledani h{vzor, odkud, kam, pozice, pruchod, filtr_pro(vzor.data(), vzor.size()),
+              pruchod.zacatek, {}};
     bool precteno =
         cti_bloky(fr, [&h](const char *blok, size_t delka) { return prohledej(h, blok, delka); },
                   pruchod.velikost_bloku, static_cast<off_t>(pruchod.zacatek.surovych), err);

@@ -6,24 +6,16 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "pocitani.h"
+
 size_t vynechane_znaky(const char *blok, size_t delka, char predchozi)
 {
     const unsigned char *b = reinterpret_cast<const unsigned char *>(blok);
     if (delka == 0)
         return 0;
     // A CR ending the block before is counted with its LF, and a CR ending this block is not.
-    size_t vynechanych = (predchozi == '\r') & (b[0] == '\n');
-    size_t i = 0;
-    // Runs of 64 with a byte-wide sum let the compiler use vector compares.
-    for (; i + 64 < delka; i += 64) {
-        unsigned char v_behu = 0;
-        for (int k = 0; k < 64; k++)
-            v_behu += vynechany(b[i + k], b[i + k + 1]);
-        vynechanych += v_behu;
-    }
-    for (; i + 1 < delka; i++)
-        vynechanych += vynechany(b[i], b[i + 1]);
-    return vynechanych + (b[delka - 1] == '\n');
+    return static_cast<size_t>((predchozi == '\r') & (b[0] == '\n')) +
+           vynechane_v_rade(b, delka - 1) + (b[delka - 1] == '\n');
 }
 
 void pricti_blok(Pocet &pocet, const char *blok, size_t delka, size_t vynechanych)
@@ -33,6 +25,21 @@ void pricti_blok(Pocet &pocet, const char *blok, size_t delka, size_t vynechanyc
     pocet.surovych += delka;
     pocet.vynechanych += vynechanych;
     pocet.posledni = blok[delka - 1];
+}
+
+void pridej_usek(Pocet &pocet, std::vector<Pocet> *body, size_t rozestup, size_t delka,
+                 size_t vynechanych, char posledni)
+{
+    if (body != nullptr) {
+        if (body->empty() ||
+            delka_spojeni(pocet) >= delka_spojeni(body->back()) + rozestup / 16)
+            body->push_back(pocet);
+        else
+            body->back() = pocet;
+    }
+    pocet.surovych += delka;
+    pocet.vynechanych += vynechanych;
+    pocet.posledni = posledni;
 }
 
 size_t delka_spojeni(const Pocet &pocet)

@@ -26,6 +26,14 @@ struct Pocet {
 // Adds the next raw block, of which vynechane_znaky gave vynechanych.
 void pricti_blok(Pocet &pocet, const char *blok, size_t delka, size_t vynechanych);
 
+// Adds to pocet the next stretch of delka raw bytes (not 0), of which vynechanych are left out
+// and whose last byte is posledni; first, when body is given, records pocet as the point where
+// the stretch starts. A point stands for the count up to the next one: a run of line ends that
+// adds few characters moves the last point on instead of adding one, so there are never more
+// points than the text has characters per rozestup / 16.
+void pridej_usek(Pocet &pocet, std::vector<Pocet> *body, size_t rozestup, size_t delka,
+                 size_t vynechanych, char posledni);
+
 // Joined characters that the bytes so far settle: a CR at their end waits for the next byte,
 // and at the end of the file it is left out, so this is the joined text's length there.
 size_t delka_spojeni(const Pocet &pocet);

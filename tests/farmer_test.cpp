@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "testy/cesty.h"
 #include "testy/orakula.h"
 #include "program_runner.h"
 
@@ -513,6 +514,26 @@ TEST(Farmer, OdpovedPoKusechDavaToTezCoVJedneZprave)
         EXPECT_GT(pozice.size(), 1000u);
     }
 }
+
+using FarmerNaCeste = NaCeste;
+
+TEST_P(FarmerNaCeste, ZpravaJakoNaivniHledani)
+{
+    // Over 4 MiB, so that farmer counts in threads; farmer and its workers on the path forced.
+    std::mt19937 nahoda(67);
+    std::string obsah;
+    while (obsah.size() < (9 << 20))
+        obsah += nahodne_radky(nahoda, 1000);
+    const std::string text = spoj_pomalu(obsah);
+    TempDir dir;
+    dir.write("text.txt", obsah);
+    const std::string cesta = std::string(PROMENNA_CESTY_CPU) + "=" + nazev_cesty_cpu(GetParam());
+    for (const std::string vzor : {"bbab", "abbbab"})
+        over_zpravu(hledej(dir, "text.txt", "3", vzor, program_path(""), {cesta}), dir, vzor,
+                    naivne(text, vzor, 0, text.size() - 1));
+}
+
+NA_KAZDE_CESTE(FarmerNaCeste);
 
 TEST(Farmer, StovkyWorkeruZacinajiSvouCastBezPocitaniOdZacatku)
 {

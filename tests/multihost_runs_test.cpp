@@ -96,8 +96,9 @@ TEST(KuboNaTrechHostitelich, ZabityDelnikNaDruhemHostiteliNezmeniSoucet)
 TEST(KuboNaTrechHostitelich, ZastavenyHostitelNezmeniSoucet) { kubo_se_ztratou("daemon@h2", 2); }
 
 // A text of about bajtu bytes in lines of a's, every kazda-th of them ending in the pattern
-// "aab" (none when kazda is 0). Every place of it passes the search's quick filter, so the
-// workers stay busy long enough to be seen, and killed, while they search.
+// "aaab" (none when kazda is 0). Every place of it passes the search's quick filter, which
+// looks at three characters, so the workers stay busy long enough to be seen, and killed,
+// while they search.
 std::string samo_a(size_t bajtu, size_t kazda)
 {
     const std::string radek = std::string(78, 'a') + "\r\n";
@@ -119,7 +120,7 @@ TEST(FarmerNaTrechHostitelich, SestWorkeruNaVsechHostitelichHlasiTotezCoJedenHos
         {"sh", "-c",
          std::string(KVS_TEST_BIN_DIR) + "/ulohy_na_hostitelich worker 6 30 > hostitele.txt & " +
              program_path("farmer") + " text.txt 6; s=$?; wait; exit $s"},
-        "aab\n");
+        "aaab\n");
     SKIP_WITHOUT_HOSTS(r);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(dir.read("hostitele.txt"), "tasks 6\nhosts 3\n");
@@ -127,7 +128,7 @@ TEST(FarmerNaTrechHostitelich, SestWorkeruNaVsechHostitelichHlasiTotezCoJedenHos
 
     RunResult jeden = run_program({script_path("pvm-run.sh"), "-e", program_path(""),
                                    program_path("farmer"), "text.txt", "6"},
-                                  "aab\n", dir.path(), LIMIT_S);
+                                  "aaab\n", dir.path(), LIMIT_S);
     ASSERT_EQ(jeden.status, 0) << jeden.err;
     EXPECT_EQ(r.out, jeden.out);
     EXPECT_EQ(zprava, dir.read("find_output.txt"));
@@ -144,7 +145,7 @@ void farmer_se_ztratou(const std::string &obet)
     dir.write("find_output.txt", "zprava minuleho behu\n");
     RunResult r = na_trech_hostitelich(
         dir, se_ztratou("task:worker@h2", obet, {program_path("farmer"), "text.txt", "3"}),
-        "aab\n");
+        "aaab\n");
     SKIP_WITHOUT_HOSTS(r);
     ASSERT_FALSE(r.timed_out);
     EXPECT_EQ(r.status, 1) << r.out << r.err;
