@@ -9,14 +9,14 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-3}
-case "$runs" in
-  ''|*[!0-9]*|0) echo "usage: scripts/bench-hosts.sh [RUNS]" >&2; exit 2 ;;
-esac
-bin=$root/build/bin
+[[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "usage: scripts/bench-hosts.sh [RUNS]" >&2; exit 2; }
 
 "$root/scripts/install-deps.sh" build test bench
+# Without root no hosts can be made; pvm-hosts.sh would say so on every run.
+[ "$(id -u)" -eq 0 ] || { echo "bench-hosts: runs as root only (network namespaces)" >&2; exit 77; }
 "$root/scripts/build.sh" > /dev/null
-work=$(mktemp -d)
+bin=$root/build/bin
+work=$(mktemp -d "${TMPDIR:-/tmp}/bench-hosts.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 

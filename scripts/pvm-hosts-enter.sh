@@ -16,6 +16,7 @@ shared_folders() {
 # Run in a host's new UTS and mount namespaces: HOST ~/.ssh RUN SHARED... -- COMMAND...
 # The old /tmp stays reachable as the working folder while the host's own is mounted over it.
 readonly ENTER_HOST='
+  set -e
   name=$1 dot_ssh=$2 run=$3
   shift 3
   hostname "$name"
@@ -47,29 +48,27 @@ start_host() {
   disown $!
 }
 
+# processes_named HOST NAME: the process ids of the processes called NAME on HOST.
+processes_named() {
+  local pid
+  for pid in $(ip netns pids "$prefix$1"); do
+    [ "$(cat "/proc/$pid/comm" 2> /dev/null)" = "$2" ] && echo "$pid"
+  done
+  return 0
+}
+
 # The ssh server of a host: its namespaces are the host's.
 sshd_of() {
   local pid
-  for pid in $(ip netns pids "$prefix$1"); do
-    [ "$(cat "/proc/$pid/comm" 2> /dev/null)" = sshd ] && { echo "$pid"; return 0; }
-  done
-  return 1
+  pid=$(processes_named "$1" sshd | head -n 1)
+  [ -n "$pid" ] && echo "$pid"
 }
 
-# Waits until every host's ssh server listens, and writes its process id to hN.sshd.
-wait_for_hosts() {
-  local host pid
-  for host in "${hosts[@]}"; do
-    for _ in $(seq 200); do
-      if pid=$(sshd_of "$host") && ip netns exec "$prefix$host" ss -Hltn 'sport = :22' |
-        grep -q .; then
-        echo "$pid" > "$run/$host.sshd"
-        break
-      fi
-      sleep 0.05
-    done
-    [ -e "$run/$host.sshd" ] || { show_logs; fail "the ssh server of $host did not start"; }
-  done
+# The ssh server of a host once it listens.
+listening_sshd() {
+  local pid
+  pid=$(sshd_of "$1") && ip netns exec "$prefix$1" ss -Hltn 'sport = :22' | grep -q . &&
+    echo "$pid"
 }
 
 # on_host HOST COMMAND...: runs COMMAND on HOST, in the working folder.

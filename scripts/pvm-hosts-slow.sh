@@ -19,7 +19,8 @@ cpu_controller() {
 read_slow() {
   local host=${1%%=*} percent=${1#*=}
   percent=${percent%\%}
-  case "$host" in h[1-9]*) ;; *) return 1 ;; esac
+  case "${host#h}" in ''|0*|*[!0-9]*) return 1 ;; esac
+  [ "${host:0:1}" = h ] || return 1
   case "$percent" in ''|*[!0-9]*) return 1 ;; esac
   [ "$1" != "$host" ] && [ "$percent" -ge 1 ] && [ "$percent" -le 100 ] || return 1
   slow_hosts+=("$host $percent")

@@ -70,7 +70,7 @@ esac
 
 workdir=$(pwd -P)
 problem=$(folders_without_blanks "$programs" "$workdir") || fail "$problem"
-for tool in ip unshare nsenter hostname mount ps pvmd pvm ssh ssh-keygen /usr/sbin/sshd; do
+for tool in ip ss unshare nsenter hostname mount ps pvmd pvm ssh ssh-keygen /usr/sbin/sshd; do
   command -v "$tool" > /dev/null || fail "$tool is missing; scripts/install-deps.sh test installs it"
 done
 [ "$(id -u)" -eq 0 ] || skip "network namespaces need root, and this runs as user $(id -un)"
@@ -106,15 +106,16 @@ stop_processes() {
   done
 }
 
-# The hosts' mounts live only in their own mount namespaces, which end with their last
-# process, so the run's folder is removed only after every process is gone.
+# The hosts' mounts live only in their own mount namespaces (private ones, which end with
+# their last process), so removing the run's folder never reaches into the folders mounted
+# there.
 cleanup() {
   local ns
   trap '' INT TERM HUP
   stop_processes
   for ns in "${made[@]}"; do ip netns delete "$ns" 2> /dev/null || true; done
   remove_slow_groups
-  [ -z "$run" ] || [ -n "$(processes_inside)" ] || rm -rf "$run"
+  [ -z "$run" ] || rm -rf "$run"
 }
 trap cleanup EXIT
 # A signal that comes while the run's folder is being made is acted on once the folder has a
@@ -192,6 +193,7 @@ start_master() {
   show_logs
   fail "the master PVM daemon did not answer within 10 s"
 }
+
 # The console adds the hosts and then lists the virtual machine; both wait for the daemons.
 add_hosts() {
   local listed
@@ -207,8 +209,7 @@ add_hosts() {
 # and a new host's daemon detaches from the process that started it.
 daemon_of() {
   local pid parent
-  for pid in $(ip netns pids "$prefix$1"); do
-    [ "$(cat "/proc/$pid/comm" 2> /dev/null)" = pvmd ] || continue
+  for pid in $(processes_named "$1" pvmd); do
     parent=$(ps -o ppid= -p "$pid" | tr -d ' ') || continue
     [ "$(cat "/proc/$parent/comm" 2> /dev/null)" = pvmd ] && continue
     echo "$pid"
@@ -217,19 +218,26 @@ daemon_of() {
   return 1
 }
 
-write_daemon_pids() {
-  local host pid
+# The daemon of a host once it stays: the process that started it may not have gone yet.
+steady_daemon() {
+  local pid
+  pid=$(daemon_of "$1") && sleep 0.05 && kill -0 "$pid" 2> /dev/null &&
+    [ "$(daemon_of "$1")" = "$pid" ] && echo "$pid"
+}
+
+# pids_of_hosts SUFFIX WHAT FINDER: for every host, waits up to 10 s until FINDER HOST prints
+# a process id, and writes it to $run/HOST.SUFFIX; fails naming WHAT otherwise.
+pids_of_hosts() {
+  local suffix=$1 what=$2 finder=$3 host pid
   for host in "${hosts[@]}"; do
-    for _ in $(seq 50); do
-      # The process that started a host's daemon may not have gone yet; a daemon stays.
-      if pid=$(daemon_of "$host") && sleep 0.05 && kill -0 "$pid" 2> /dev/null &&
-        [ "$(daemon_of "$host")" = "$pid" ]; then
-        echo "$pid" > "$run/$host.pid"
+    for _ in $(seq 100); do
+      if pid=$("$finder" "$host"); then
+        echo "$pid" > "$run/$host.$suffix"
         break
       fi
       sleep 0.1
     done
-    [ -e "$run/$host.pid" ] || { show_logs; fail "no daemon found on host $host"; }
+    [ -e "$run/$host.$suffix" ] || { show_logs; fail "$what of host $host did not start"; }
   done
 }
 
@@ -238,13 +246,13 @@ dot_ssh=$(ssh_mount_points)
 make_ssh_keys "$count" "$subnet"
 make_slow_groups
 for host in "${hosts[@]}"; do start_host "$host"; done
-wait_for_hosts
+pids_of_hosts sshd "the ssh server" listening_sshd
 export PVM_ALLOW_ROOT=1 PVM_RSH=$remote_shell
 export PVM_HOSTS="${hosts[*]}" PVM_HOSTS_DIR=$run PVM_HOSTS_NETNS_PREFIX=$prefix
 unset PVM_TMP
 start_master
 [ "$count" -eq 1 ] || add_hosts
-write_daemon_pids
+pids_of_hosts pid "the PVM daemon" steady_daemon
 
 # In the background, so that a signal to this script is handled at once; the command still
 # reads this script's standard input.

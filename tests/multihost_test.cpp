@@ -370,7 +370,7 @@ TEST(PvmHosts, WrongUsageEndsWithStatusTwo)
     EXPECT_EQ(run_program({script_path("pvm-hosts.sh"), "-n", "x", "true"}, "", dir.path(), 30)
                   .status,
               2);
-    for (const char *slow : {"h2", "h2=0", "h2=101", "x=25", "h2=25x", "=25"})
+    for (const char *slow : {"h2", "h2=0", "h2=101", "x=25", "h2=25x", "=25", "h0=25", "h=25"})
         EXPECT_EQ(run_program({script_path("pvm-hosts.sh"), "-s", slow, "true"}, "", dir.path(), 30)
                       .status,
                   2)
