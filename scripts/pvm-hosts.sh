@@ -18,9 +18,9 @@
 # -s (--slow) HOST=PERCENT caps a host at that percent of one core (scripts/pvm-hosts-slow.sh).
 # COMMAND runs on h1 and gets, besides PVM_ALLOW_ROOT and PVM_RSH:
 #   PVM_HOSTS               the host names, "h1 h2 h3"
-#   PVM_HOSTS_DIR           a folder with hN.pid (the process id of host hN's daemon), hN/
-#                           (that host's /tmp, with its daemon log pvml.<uid>) and ssh/hN.log
-#                           (that host's ssh server log)
+#   PVM_HOSTS_DIR           a folder with hN.pid (the process id of host hN's daemon), hN.sshd
+#                           (of its ssh server), hN/ (that host's /tmp, with its daemon log
+#                           pvml.<uid>) and ssh/hN.log (its ssh server's log)
 #   PVM_HOSTS_NETNS_PREFIX  host hN is the network namespace ${PVM_HOSTS_NETNS_PREFIX}hN
 # so that it can find what runs on a host (pgrep --ns "$(cat "$PVM_HOSTS_DIR/h2.pid")"
 # --nslist net -x kubo-worker.exe) and kill it, halt a host (`kill "$(cat
