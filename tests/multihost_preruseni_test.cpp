@@ -26,13 +26,17 @@ std::string spojene(const std::vector<std::string> &slova)
     return s;
 }
 
-// The run on h1: farmer first, and kubo-main once farmer's three workers were seen, one on each host
-// (so that spawns of the two never mix and each program has one worker per host); the link
-// goes down once kubo-main's worker on h2 is there too and kubo-main hands out its first
-// units. h2 runs at a tenth of a core, so its workers are still busy then. Right after the cut a watcher
-// asks every host for its tasks, as a console's "ps -a" would: PVM starts to give a silent
-// host up only once its daemon sends there, and neither program sends to h2 while it waits.
-// Prints each program's status and how long after the cut it ended.
+// The run on h1: farmer first, and kubo-main once farmer's three workers were seen, one on
+// each host (so that spawns of the two never mix and each program has one worker per host).
+// Each program's worker on h2 is stopped (SIGSTOP) as soon as it is there, farmer's at once
+// and kubo-main's once the first units are out (h2 runs at a tenth of a core, which leaves
+// time for that), so that neither can answer before the link goes down, however loaded the
+// machine is; h2's daemon goes on. Right after the cut a watcher asks every host for its
+// tasks, as a console's "ps -a" would: PVM starts to give a silent host up only once its
+// daemon sends there, and neither program sends to h2 while it waits. A text of 100 MB keeps
+// farmer's other workers busy long enough to be seen. Every wait is bounded, and without a
+// cut the stopped workers go on, so that a run that misses its moment fails instead of
+// hanging. Prints each program's status and how long after the cut it ended.
 std::string beh_s_prerusenim()
 {
     const std::string a = std::string(78, 'a');
@@ -43,23 +47,30 @@ std::string beh_s_prerusenim()
            "echo aab | " + program_path("farmer") + " text.txt 3 > farmer.out 2> farmer.err &\n"
            "f=$!\n"
            "seen=()\n"
-           "until [ ${#seen[@]} -eq 3 ]; do\n"
+           "end=$(( $(ms) + 20000 ))\n"
+           "while [ $(ms) -lt $end ]; do\n"
            "  for h in 1 2 3; do\n"
            "    [ -n \"${seen[$h]-}\" ] || seen[$h]=$(task_of_this_run worker@h$h)\n"
            "    [ -n \"${seen[$h]}\" ] || unset \"seen[$h]\"\n"
            "  done\n"
-           "  kill -0 $f 2> /dev/null || break\n"
-           "  sleep 0.005\n"
+           "  [ -z \"${seen[2]-}\" ] || kill -STOP \"${seen[2]}\"\n"
+           "  [ ${#seen[@]} -lt 3 ] || break\n"
+           "  sleep 0.002\n"
            "done\n" +
            program_path("kubo-main") + spojene(KUBO) + " > kubo.out 2>&1 &\n"
            "k=$!\n"
-           "until grep -q 'Spoustim smycku zprav' kubo.out && "
-           "[ -n \"$(task_of_this_run kubo-worker.exe@h2)\" ] && "
-           "[ -n \"$(task_of_this_run worker@h2)\" ]; do\n"
-           "  kill -0 $k 2> /dev/null || break\n"
-           "  sleep 0.005\n"
+           "w=\n"
+           "end=$(( $(ms) + 20000 ))\n"
+           "while [ $(ms) -lt $end ]; do\n"
+           "  grep -q 'Spoustim smycku zprav' kubo.out && w=$(task_of_this_run kubo-worker.exe@h2)\n"
+           "  [ -z \"$w\" ] || break\n"
+           "  sleep 0.002\n"
            "done\n"
-           "ip -n \"${PVM_HOSTS_NETNS_PREFIX}h2\" link set eth0 down && echo cut\n"
+           "if kill -STOP \"$w\" && ip -n \"${PVM_HOSTS_NETNS_PREFIX}h2\" link set eth0 down; then\n"
+           "  echo cut\n"
+           "else\n"
+           "  echo no cut; kill -CONT ${seen[2]-} $w\n"
+           "fi\n"
            "cut=$(ms)\n" +
            std::string(KVS_TEST_BIN_DIR) + "/ulohy_na_hostitelich nic 1 1 > /dev/null &\n"
            "wait $f; echo farmer $? $(( $(ms) - cut ))\n"
