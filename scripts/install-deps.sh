@@ -7,8 +7,8 @@
 #   build   compiler, CMake, the PVM 3 daemon, console and library: building and running
 #           the programs (the default)
 #   test    GoogleTest, Google Benchmark, the tools of the PVM tests (ps, ip netns,
-#           unshare, hostname for several hosts on one machine), and lintian and man for
-#           the package's test
+#           unshare, hostname, and the OpenSSH server and client for several hosts on one
+#           machine), and lintian and man for the package's test
 #   package dpkg-shlibdeps (the package's versioned dependencies), strip and objcopy
 #   fuzz    clang and its fuzzer and sanitizer runtime (scripts/fuzz.sh)
 #   bench   python3, /usr/bin/time and ripgrep (scripts/bench-*.sh)
@@ -22,7 +22,8 @@ for group in "$@"; do
   case "$group" in
     build) packages+=(g++ make cmake pvm pvm-dev) ;;
     test) packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev procps
-                     iproute2 util-linux hostname lintian man-db) ;;
+                     iproute2 util-linux hostname openssh-server openssh-client
+                     lintian man-db) ;;
     package) packages+=(dpkg-dev binutils) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     bench) packages+=(python3 time ripgrep) ;;

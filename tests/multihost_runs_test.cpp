@@ -123,7 +123,13 @@ TEST(FarmerNaTrechHostitelich, SestWorkeruNaVsechHostitelichHlasiTotezCoJedenHos
         "aaab\n");
     SKIP_WITHOUT_HOSTS(r);
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(dir.read("hostitele.txt"), "tasks 6\nhosts 3\n");
+    // A worker may end between two of the watcher's looks; the hosts of the others still show.
+    std::vector<std::string> videno = lines_of(dir.read("hostitele.txt"));
+    ASSERT_EQ(videno.size(), 2u);
+    EXPECT_EQ(videno[1], "hosts 3") << videno[0];
+    ASSERT_EQ(videno[0].rfind("tasks ", 0), 0u) << videno[0];
+    int uloh = std::stoi(videno[0].substr(6));
+    EXPECT_TRUE(uloh >= 3 && uloh <= 6) << videno[0];
     std::string zprava = dir.read("find_output.txt");
 
     RunResult jeden = run_program({script_path("pvm-run.sh"), "-e", program_path(""),

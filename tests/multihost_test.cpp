@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <iostream>
 #include <fstream>
 #include <map>
 #include <set>
@@ -216,13 +217,11 @@ TEST(SeveralHosts, KilledDaemonStillCleansUp)
     expect_nothing_left(harness_of(r.out), 3);
 }
 
-// A copy of the harness whose remote shell cannot start any daemon, but tells what it saw.
+// A remote shell that cannot start any daemon, but tells what it saw.
 TEST(SeveralHosts, HostsThatCannotStartFailTheRunAndLeaveNothing)
 {
     TempDir dir;
-    for (const char *script : {"pvm-hosts.sh", "pvm-folders.sh"})
-        fs::copy_file(script_path(script), dir.file(script));
-    dir.write("netns-rsh.sh", R"(#!/bin/sh
+    dir.write("odmitajici-rsh", R"(#!/bin/sh
 {
   echo prefix $PVM_HOSTS_NETNS_PREFIX
   echo dir $PVM_HOSTS_DIR
@@ -232,13 +231,77 @@ TEST(SeveralHosts, HostsThatCannotStartFailTheRunAndLeaveNothing)
 echo refused >&2
 exit 1
 )");
-    fs::permissions(dir.file("netns-rsh.sh"), fs::perms::owner_all, fs::perm_options::add);
-    RunResult r = run_program({dir.file("pvm-hosts.sh"), "-e", KVS_TEST_BIN_DIR, "true"}, "",
-                              dir.path(), 90);
+    fs::permissions(dir.file("odmitajici-rsh"), fs::perms::owner_all, fs::perm_options::add);
+    RunResult r = on_hosts({"true"}, dir, {"-r", dir.file("odmitajici-rsh")});
     SKIP_WITHOUT_HOSTS(r);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("has 1 hosts instead of 3"), std::string::npos) << r.err;
     expect_nothing_left(harness_of(dir.read("told")), 3);
+}
+
+// The hosts are added over OpenSSH with the run's keys, and each has a /tmp of its own where
+// its daemon keeps PVM's default files.
+TEST(SeveralHosts, HostsAreAddedOverSshAndEachHasItsOwnTmp)
+{
+    TempDir dir;
+    RunResult r = on_hosts(
+        {"/bin/sh", "-c",
+         "echo rsh $PVM_RSH; echo tmp ${PVM_TMP-unset}; echo ssh $(ssh -V 2>&1); "
+         "echo logins $(for h in h2 h3; do grep -c '^Accepted publickey for root' "
+         "$PVM_HOSTS_DIR/ssh/$h.log; done); "
+         "for h in h2 h3; do ssh $h 'echo on $(hostname) $(ls /tmp | grep pvm[dl]); "
+         "touch /tmp/only-$(hostname)'; done; echo h1 $(ls /tmp | grep -c only-); "
+         "grep -h '^Accepted publickey for root' $PVM_HOSTS_DIR/ssh/h2.log "
+         "$PVM_HOSTS_DIR/ssh/h3.log | cut -d ' ' -f 1-6 | sort -u"},
+        dir);
+    SKIP_WITHOUT_HOSTS(r);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    std::cout << "remote shell: " << first_line(r.out, "rsh") << ", " << first_line(r.out, "ssh")
+              << "\n";
+    EXPECT_EQ(first_line(r.out, "rsh"), "rsh /usr/bin/ssh");
+    EXPECT_EQ(first_line(r.out, "tmp"), "tmp unset") << "PVM's own defaults apply";
+    EXPECT_EQ(lines_of(r.out, "on").size(), 2u) << r.out;
+    for (const std::vector<std::string> &host : lines_of(r.out, "on")) {
+        uid_t uid = geteuid();
+        EXPECT_EQ(host, (std::vector<std::string>{"on", host[1], "pvmd." + std::to_string(uid),
+                                                  "pvml." + std::to_string(uid)}));
+    }
+    EXPECT_EQ(first_line(r.out, "h1"), "h1 0") << "the other hosts' /tmp is not h1's";
+    // The master's ssh logged in once on each host to start its daemon, before the command's.
+    EXPECT_EQ(first_line(r.out, "logins"), "logins 1 1") << r.out;
+    std::vector<std::vector<std::string>> accepted = lines_of(r.out, "Accepted");
+    ASSERT_EQ(accepted.size(), 1u) << r.out;
+    EXPECT_EQ(accepted[0][5].substr(accepted[0][5].rfind('.')), ".1") << "from h1's address";
+}
+
+// A slowed host's daemon, and so every task it starts, runs in a cpu group capped at its
+// share of one core; the other hosts run free, and the group goes with the run. The groups
+// are read through the harness's own process: a host's own /sys shows none.
+TEST(SeveralHosts, SlowedHostRunsCappedAtItsShare)
+{
+    TempDir dir;
+    RunResult r = on_hosts(
+        {"/bin/sh", "-c",
+         "for h in $PVM_HOSTS; do g=$(awk -F: '$2 ~ /(^|,)cpu(,|$)/ || $2 == \"\" "
+         "{ print $3; exit }' /proc/$(cat $PVM_HOSTS_DIR/$h.pid)/cgroup); "
+         "p=${PVM_HOSTS_NETNS_PREFIX#pvmh-}; c=/proc/${p%-}/root/sys/fs/cgroup; "
+         "echo group $h $g $(cat $c/cpu$g/cpu.cfs_quota_us $c$g/cpu.max 2> /dev/null); done"},
+        dir, {"-s", "h2=25%"});
+    SKIP_WITHOUT_HOSTS(r);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    std::vector<std::vector<std::string>> groups = lines_of(r.out, "group");
+    ASSERT_EQ(groups.size(), 3u) << r.out;
+    ASSERT_GE(groups[1].size(), 4u) << r.out;
+    EXPECT_EQ(groups[1][1], "h2");
+    EXPECT_NE(groups[1][2].find("h2"), std::string::npos) << r.out;
+    EXPECT_EQ(groups[1][3], "25000") << "a quarter of each 100 ms";
+    for (size_t i : {0u, 2u}) {
+        EXPECT_NE(groups[i][2], groups[1][2]) << r.out;
+        EXPECT_TRUE(groups[i].size() < 4 || groups[i][3] == "-1" || groups[i][3] == "max")
+            << r.out;
+    }
+    EXPECT_FALSE(fs::exists("/sys/fs/cgroup/cpu" + groups[1][2]));
+    EXPECT_FALSE(fs::exists("/sys/fs/cgroup" + groups[1][2]));
 }
 
 TEST(SeveralHosts, InterruptedHarnessCleansUp)
@@ -307,7 +370,11 @@ TEST(PvmHosts, WrongUsageEndsWithStatusTwo)
     EXPECT_EQ(run_program({script_path("pvm-hosts.sh"), "-n", "x", "true"}, "", dir.path(), 30)
                   .status,
               2);
-    EXPECT_EQ(run_program({script_path("netns-rsh.sh"), "h2"}, "", dir.path(), 30).status, 2);
+    for (const char *slow : {"h2", "h2=0", "h2=101", "x=25", "h2=25x", "=25", "h0=25", "h=25"})
+        EXPECT_EQ(run_program({script_path("pvm-hosts.sh"), "-s", slow, "true"}, "", dir.path(), 30)
+                      .status,
+                  2)
+            << slow;
 }
 
 }  // namespace
