@@ -1,18 +1,23 @@
 // SPDX-License-Identifier: MIT
 // hledej_naraz: both passes of the search in one process, farmer's count (on every core) and
-// then one worker's search of the whole text; the benchmark's yardstick for what PVM adds.
+// then the search split as farmer splits it among workers, one thread per core instead of one
+// task per range; the benchmark's yardstick for what PVM adds.
 // With --cesty it runs both passes on every instruction set path this CPU has, prints each
 // path's times and fails when the paths do not find the very same positions.
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cesta_cpu.h"
 #include "cteni.h"
 #include "hledani.h"
+#include "rozsahy.h"
 #include "soubezne_pocitani.h"
 
 namespace {
@@ -24,22 +29,64 @@ double ms_od(std::chrono::steady_clock::time_point od)
         .count();
 }
 
+// Searches the text of delka characters in the ranges farmer would give as many workers as
+// there are cores, each range in a thread of its own reading from the count's point before it;
+// the ranges' positions joined in order. False, with err, on a read error or a cut text.
+bool hledej_po_rozsazich(const char *soubor, const std::string &vzor, size_t delka,
+                         const std::vector<Pocet> &body, std::vector<int> &pozice,
+                         std::string *err)
+{
+    const int delka_in = static_cast<int>(delka);
+    const int delka_f = static_cast<int>(vzor.size());
+    const int casti = delka_f < 2 ? 1 : std::min<int>(vlaken_pocitani(),
+                                                      num_workers_max(delka_in, delka_f));
+    const std::vector<Rozsah> rozsahy = casti == 1 ? std::vector<Rozsah>{{0, delka_in - 1}}
+                                                   : rozloz_text(delka_in, delka_f, casti);
+    std::vector<std::vector<int>> nalezeno(rozsahy.size());
+    std::vector<std::string> chyby(rozsahy.size());
+    std::vector<char> hotovo(rozsahy.size(), 0);
+    std::vector<std::thread> vlakna;
+    for (size_t i = 0; i < rozsahy.size(); i++)
+        vlakna.emplace_back([&, i] {
+            Pruchod pruchod;
+            pruchod.zacatek = bod_pred(body, rozsahy[i].odkud);
+            bool cely = false;
+            hotovo[i] = cti_soubor(soubor, [&](FILE *fr, std::string *chyba) {
+                return hledej_od(fr, rozsahy[i].odkud, rozsahy[i].kam, vzor, pruchod,
+                                 nalezeno[i], cely, chyba);
+            }, &chyby[i]) && cely;
+        });
+    for (std::thread &vlakno : vlakna)
+        vlakno.join();
+    for (size_t i = 0; i < rozsahy.size(); i++) {
+        if (!hotovo[i]) {
+            *err = chyby[i].empty() ? std::string("hledej_naraz: text se zkratil!") : chyby[i];
+            return false;
+        }
+        pozice.insert(pozice.end(), nalezeno[i].begin(), nalezeno[i].end());
+    }
+    return true;
+}
+
 // Both passes over soubor into pozice, and how long each took; false, with err, on a read error.
 bool hledej_naraz(const char *soubor, const char *vzor, std::vector<int> &pozice,
                   double ms[2], std::string *err)
 {
     size_t delka = 0;
-    bool cely = false;
+    std::vector<Pocet> body;
     auto zacatek = std::chrono::steady_clock::now();
     bool precteno = cti_soubor(soubor, [&](FILE *fr, std::string *chyba) {
-        return spocti_spojene_soubezne(fr, SIZE_MAX, nullptr, ROZESTUP_BODU, VELIKOST_BLOKU,
+        return spocti_spojene_soubezne(fr, INT_MAX, &body, ROZESTUP_BODU, VELIKOST_BLOKU,
                                        vlaken_pocitani(), delka, chyba);
     }, err);
     ms[0] = ms_od(zacatek);
+    if (precteno && delka > INT_MAX) {
+        *err = "hledej_naraz: text je delsi, nez pozice udrzi!";
+        return false;
+    }
     zacatek = std::chrono::steady_clock::now();
-    precteno = precteno && (delka == 0 || cti_soubor(soubor, [&](FILE *fr, std::string *chyba) {
-        return hledej_v_rozsahu(fr, 0, delka - 1, vzor, VELIKOST_BLOKU, pozice, cely, chyba);
-    }, err));
+    precteno = precteno && (delka < strlen(vzor) ||
+                            hledej_po_rozsazich(soubor, vzor, delka, body, pozice, err));
     ms[1] = ms_od(zacatek);
     return precteno;
 }
