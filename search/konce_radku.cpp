@@ -20,11 +20,8 @@ size_t vynechane_znaky(const char *blok, size_t delka, char predchozi)
 
 void pricti_blok(Pocet &pocet, const char *blok, size_t delka, size_t vynechanych)
 {
-    if (delka == 0)
-        return;
-    pocet.surovych += delka;
-    pocet.vynechanych += vynechanych;
-    pocet.posledni = blok[delka - 1];
+    if (delka > 0)
+        pridej_usek(pocet, nullptr, 0, delka, vynechanych, blok[delka - 1]);
 }
 
 void pridej_usek(Pocet &pocet, std::vector<Pocet> *body, size_t rozestup, size_t delka,
