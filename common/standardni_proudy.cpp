@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 
 void hlidej_standardni_proudy()
@@ -15,6 +16,7 @@ void hlidej_standardni_proudy()
     }
     if (fd > 2)
         close(fd);
+    signal(SIGPIPE, SIG_IGN);
 }
 
 bool vystup_zapsan() { return fflush(stdout) == 0 && !ferror(stdout); }

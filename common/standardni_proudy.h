@@ -6,6 +6,8 @@
 // Holds each of the descriptors 0-2 that was closed on /dev/null, opened for reading only.
 // A file opened later (libpvm's socket, a report) then cannot take its number and catch the
 // lines meant for the terminal, and writing to it still fails, as it did while it was closed.
+// Also turns a closed pipe into a failed write (EPIPE) instead of a silent death by SIGPIPE,
+// so that a program can clean up, stop its workers and end with status 1.
 void hlidej_standardni_proudy();
 
 // True when everything printed on standard output has been written.
