@@ -44,10 +44,11 @@ static long long spocitej_hodnoty(FILE *fr)
     return ferror(fr) ? -1 : pocet;
 }
 
-// The dimension whose square is pocet, or -1 when pocet is no perfect square.
+// The dimension whose square is pocet, or -1 when pocet is no perfect square. A file with
+// no value at all holds no matrix: squaring nothing would only pass for a computed result.
 static int rozmer_z_poctu(long long pocet)
 {
-    if (pocet < 0)
+    if (pocet <= 0)
         return -1;
     long long n = (long long)sqrt((double)pocet);
     return n * n == pocet ? (int)n : -1;
