@@ -5,9 +5,7 @@
 #include <pvm3.h>
 #include <time.h>
 
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 
 #include "preruseni.h"
 #include "pvm_napoveda.h"
@@ -39,12 +37,11 @@ std::string jmeno_ulohy(int tid)
     return jmeno;
 }
 
-// The workers' arguments but those of the range. The file goes by its absolute path, as the
+// The workers' arguments but those of the range: the file goes by its absolute path, as the
 // workers may start in another folder than farmer.
-std::vector<std::string> argumenty_workeru(const char *soubor, const std::string &f_str)
+std::vector<std::string> argumenty_workeru(const std::string &cesta, const std::string &f_str)
 {
-    char cesta[PATH_MAX];
-    return {realpath(soubor, cesta) != nullptr ? cesta : soubor, "", "", f_str, ""};
+    return {cesta, "", "", f_str, ""};
 }
 
 // Why a worker could not be started: the daemon's error code, and when it did not find the
@@ -136,7 +133,7 @@ void zabij_workery(const std::vector<int> &wtids)
 }  // namespace
 
 bool hledej_na_pvm(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> &body,
-                   const char *soubor, const std::string &f_str, Odklad &odklad,
+                   const std::string &cesta, const std::string &f_str, Odklad &odklad,
                    std::string *err)
 {
     odloz_preruseni();
@@ -147,7 +144,7 @@ bool hledej_na_pvm(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> 
         povol_preruseni();
         return false;
     }
-    std::vector<std::string> argumenty = argumenty_workeru(soubor, f_str);
+    std::vector<std::string> argumenty = argumenty_workeru(cesta, f_str);
     std::vector<int> wtids;
     zaloz_odklad(odklad, rozsahy.size());
     bool hotovo = spust_workery(rozsahy, body, argumenty, mytid, wtids, err) &&

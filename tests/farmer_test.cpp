@@ -449,6 +449,38 @@ TEST(Farmer, ZavrenyNeboPlnyVystupNeposkodiZpravuASkonciChybou)
     EXPECT_FALSE(dir.exists("find_output.txt"));
 }
 
+// Makes a chain of folders deeper than PATH_MAX ($1 is one folder's name), goes down it,
+// writes a text and an old report there, runs the command, lists the folder, and removes the
+// chain; no single call could take the whole path. bash, as dash's cd gives up on a long one.
+const char *const V_HLUBOKE_SLOZCE = R"sh(
+top=$PWD d=$1
+shift
+for _ in $(seq 25); do mkdir "$d" && cd "$d" || exit 2; done
+echo xy > text.txt
+echo stara > find_output.txt
+"$@"; status=$?
+ls -A
+cd "$top" && rm -rf "$d"
+exit $status)sh";
+
+TEST(Farmer, CestaDelsiNezPathMaxSeOdmitne)
+{
+    // The workers start in the daemon's folder, where a text of the same name holds the
+    // pattern: a relative name handed to them would find it there.
+    TempDir dir;
+    dir.write("text.txt", "ab ab ab\n");
+    RunResult r = run_program({script_path("pvm-run.sh"), "-e", program_path(""), "/bin/bash",
+                               "-c", V_HLUBOKE_SLOZCE, "sh", std::string(200, 'd'),
+                               program_path("farmer"), "text.txt", "1"},
+                              "ab\n", dir.path(), 60);
+    ASSERT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, VYZVA + "text.txt\n");
+    EXPECT_EQ(r.err, "Absolutni cestu k souboru text.txt nelze zjistit (je delsi nez 4095 znaku), "
+                     "workeri by soubor nenasli!\n");
+    EXPECT_EQ(obsah_slozky(dir.path()), "text.txt\n");
+}
+
 TEST(Farmer, TextKteryNelzeCistDvakratSeOdmitne)
 {
     // No one writes into the FIFO: opening it would wait for ever.
