@@ -449,6 +449,32 @@ TEST(Farmer, ZavrenyNeboPlnyVystupNeposkodiZpravuASkonciChybou)
     EXPECT_FALSE(dir.exists("find_output.txt"));
 }
 
+TEST(Farmer, ZavrenaRouraNeposkodiZpravuASkonciChybou)
+{
+    // The reader takes one line and goes; farmer has far more to print than the pipe holds.
+    // The runner ignores SIGPIPE, and its children would inherit that: env gives them the
+    // default back, under which an unhandled closed pipe kills farmer.
+    TempDir dir;
+    std::string text;
+    std::vector<int> pozice;
+    for (int i = 0; i < 20000; i++) {
+        pozice.push_back(static_cast<int>(text.size()));
+        text += "ab";
+    }
+    dir.write("t.txt", text);
+    dir.write("find_output.txt", "OLD\n");
+    RunResult r = run_program({"/bin/bash", "-c", "\"$@\" | head -1; exit ${PIPESTATUS[0]}", "sh",
+                               "/usr/bin/env", "--default-signal=PIPE", script_path("pvm-run.sh"),
+                               "-e", program_path(""), program_path("farmer"), "t.txt", "2"},
+                              "ab\n", dir.path(), 60);
+    ASSERT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, VYZVA + "Pocet nalezenych podretezcu \"ab\"\n");
+    EXPECT_EQ(r.err, "Vypis nelze zapsat na standardni vystup.\n");
+    EXPECT_EQ(dir.read("find_output.txt"), zprava("ab", "t.txt", pozice, false));
+    EXPECT_EQ(obsah_slozky(dir.path()), "find_output.txt\nt.txt\n");
+}
+
 // Makes a chain of folders deeper than PATH_MAX ($1 is one folder's name), goes down it,
 // writes a text and an old report there, runs the command, lists the folder, and removes the
 // chain; no single call could take the whole path. bash, as dash's cd gives up on a long one.
