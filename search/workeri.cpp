@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// farmer's workers on PVM: started, watched, gathered, killed.
+// farmer's workers on PVM: started, watched, replaced, gathered, killed.
 #include "workeri.h"
 
 #include <pvm3.h>
@@ -44,6 +44,23 @@ std::vector<std::string> argumenty_workeru(const std::string &cesta, const std::
     return {cesta, "", "", f_str, ""};
 }
 
+// The arguments of the range's worker, told where in the file its range starts (the last
+// point of body before it), so that it need not count line ends from the file's start.
+void nastav_rozsah(std::vector<std::string> &argumenty, const Rozsah &rozsah,
+                   const std::vector<Pocet> &body)
+{
+    argumenty[ODKUD] = std::to_string(rozsah.odkud);
+    argumenty[KAM] = std::to_string(rozsah.kam);
+    argumenty[ZACATEK_CTENI] = zapis_pocet(bod_pred(body, rozsah.odkud));
+}
+
+// A worker as farmer's messages name it: "Worker t40003 (rozsah 9-19)".
+std::string popis_workera(int tid, const Rozsah &rozsah)
+{
+    return "Worker " + jmeno_ulohy(tid) + " (rozsah " + std::to_string(rozsah.odkud) + "-" +
+           std::to_string(rozsah.kam) + ")";
+}
+
 // Why a worker could not be started: the daemon's error code, and when it did not find the
 // program, where a default daemon looks for it and what to do.
 std::string chyba_spusteni(int kod, int mytid)
@@ -73,10 +90,8 @@ bool spust_workera(const std::vector<std::string> &argumenty, int mytid, int &ti
     return false;
 }
 
-// Starts one worker per range into wtids, each told where in the file its range starts (the
-// last point of body before it), so that it need not count line ends from the file's start;
-// false, with the message, when one cannot be started, or without one at an interrupt.
-// Starting many takes a while: that is said on stderr.
+// Starts one worker per range into wtids; false, with the message, when one cannot be
+// started, or without one at an interrupt. Starting many takes a while: that is said on stderr.
 bool spust_workery(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> &body,
                    std::vector<std::string> &argumenty, int mytid, std::vector<int> &wtids,
                    std::string *err)
@@ -86,9 +101,7 @@ bool spust_workery(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> 
     for (const Rozsah &rozsah : rozsahy) {
         if (preruseni_ceka())
             return false;
-        argumenty[ODKUD] = std::to_string(rozsah.odkud);
-        argumenty[KAM] = std::to_string(rozsah.kam);
-        argumenty[ZACATEK_CTENI] = zapis_pocet(bod_pred(body, rozsah.odkud));
+        nastav_rozsah(argumenty, rozsah, body);
         int tid = 0;
         if (!spust_workera(argumenty, mytid, tid, err))
             return false;
@@ -101,24 +114,47 @@ bool spust_workery(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> 
     return true;
 }
 
-// Gathers the replies into odklad, in start order; false, with the message naming the
-// worker, when one is lost without a usable reply; false without a message at an interrupt.
-bool sber(const std::vector<int> &wtids, const std::vector<Rozsah> &rozsahy, Odklad &odklad,
-          std::string *err)
+// What farmer needs to start a range's worker again.
+struct NovyStart {
+    const std::vector<Rozsah> &rozsahy;
+    const std::vector<Pocet> &body;
+    std::vector<std::string> &argumenty;
+    int mytid;
+};
+
+// Starts range i's worker anew in place of tid, the lost one, into tid, and says so on
+// standard error: the report on standard output stays that of an undisturbed run.
+bool spust_znovu(const NovyStart &n, size_t i, int spusteni, int &tid, std::string *err)
 {
+    const int ztraceny = tid;
+    nastav_rozsah(n.argumenty, n.rozsahy[i], n.body);
+    if (!spust_workera(n.argumenty, n.mytid, tid, err))
+        return false;
+    fprintf(stderr, "%s skoncil bez odpovedi, rozsah prohleda znovu worker %s (pokus %d ze %d).\n",
+            popis_workera(ztraceny, n.rozsahy[i]).c_str(), jmeno_ulohy(tid).c_str(), spusteni,
+            SPUSTENI_NA_ROZSAH);
+    return true;
+}
+
+// Gathers the replies into odklad, in start order, a lost worker replaced by a new one;
+// false, with the message naming the worker, when a range cannot be searched whole; false
+// without a message at an interrupt.
+bool sber(const NovyStart &n, std::vector<int> &wtids, Odklad &odklad, std::string *err)
+{
+    WorkeriHledani w{wtids, n.rozsahy, static_cast<int>(n.argumenty[VZOR].size()),
+                     [&n](size_t i, int spusteni, int &tid, std::string *chyba) {
+                         return spust_znovu(n, i, spusteni, tid, chyba);
+                     }};
     ZtrataWorkera ztrata;
-    if (sber_odpovedi(wtids, rozsahy, odklad, ztrata))
+    if (sber_odpovedi(w, odklad, ztrata))
         return true;
     if (preruseni_ceka())
         return false;
     const size_t i = ztrata.worker;
     if (ztrata.duvod == nullptr)
-        *err = "Nalezene pozice nelze odlozit do docasneho souboru (" + ztrata.chyba_odkladu +
-               ")!";
+        *err = ztrata.zprava;
     else
-        *err = "Worker " + jmeno_ulohy(wtids[i]) + " (rozsah " +
-               std::to_string(rozsahy[i].odkud) + "-" + std::to_string(rozsahy[i].kam) + ") " +
-               ztrata.duvod + "!";
+        *err = popis_workera(wtids[i], n.rozsahy[i]) + " " + ztrata.duvod + "!";
     return false;
 }
 
@@ -147,9 +183,10 @@ bool hledej_na_pvm(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> 
     std::vector<std::string> argumenty = argumenty_workeru(cesta, f_str);
     std::vector<int> wtids;
     zaloz_odklad(odklad, rozsahy.size());
-    bool hotovo = spust_workery(rozsahy, body, argumenty, mytid, wtids, err) &&
-                  sber(wtids, rozsahy, odklad, err);
-    if (preruseni_ceka())
+    const bool spusteni = spust_workery(rozsahy, body, argumenty, mytid, wtids, err);
+    const bool hotovo = spusteni && sber({rozsahy, body, argumenty, mytid}, wtids, odklad, err);
+    // The workers of a search that failed part way would search on for nothing.
+    if (preruseni_ceka() || (spusteni && !hotovo))
         zabij_workery(wtids);
     odhlas_z_pvm();
     povol_preruseni();
