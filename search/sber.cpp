@@ -12,6 +12,9 @@
 
 namespace {
 
+// How long the last pieces of workers that have ended are waited for, in seconds.
+const double CEKANI_NA_ZBYTEK_S = 1;
+
 struct Sber {
     WorkeriHledani &w;
     Odklad &odklad;
@@ -103,12 +106,13 @@ bool zpracuj_kus(Sber &s, size_t i, int zprava)
 }
 
 // Range i's worker has ended or lost its host: its last pieces may still be on their way, as
-// they travel another route than the notice; each gets a moment. Without them it is lost.
-bool dober(Sber &s, size_t i)
+// they travel another route than the notice, and are waited for until konec. Without them
+// the worker is lost.
+bool dober(Sber &s, size_t i, double konec)
 {
     const int tid = s.w.wtids[i];
     while (!s.hotov[i] && s.w.wtids[i] == tid) {
-        int zprava = prijmi_kus(tid, 1);
+        int zprava = prijmi_kus_do(tid, konec);
         if (zprava <= 0)
             return nahrad(s, i);
         if (!zpracuj_kus(s, i, zprava))
@@ -117,21 +121,23 @@ bool dober(Sber &s, size_t i)
     return true;
 }
 
-// A notice of an ended task or host: the unfinished workers it concerns are waited for.
-// A notice without its identifier, or about a worker already replaced, concerns none of them.
+// A notice of an ended task or host: the unfinished workers it concerns are waited for, all
+// of them for one moment together, as a host may take hundreds with it. A notice without its
+// identifier, or about a worker already replaced, concerns none of them.
 bool oznameni(Sber &s, int tag)
 {
     int kdo = 0;
     std::string chyba;
     if (!rozbal(&kdo, 1, &chyba))
         return true;
+    const double konec = sekundy() + CEKANI_NA_ZBYTEK_S;
     for (size_t i = 0; i < s.w.wtids.size(); i++) {
         int hostitel = 0;
         bool tyka_se = tag == ZNACKA_KONEC_ULOHY ? s.w.wtids[i] == kdo
                                                  : zjisti_hostitele(s.w.wtids[i], &hostitel,
                                                                     nullptr) &&
                                                        hostitel == kdo;
-        if (tyka_se && !s.hotov[i] && !dober(s, i))
+        if (tyka_se && !s.hotov[i] && !dober(s, i, konec))
             return false;
     }
     return true;

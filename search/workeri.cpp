@@ -3,10 +3,10 @@
 #include "workeri.h"
 
 #include <pvm3.h>
-#include <time.h>
 
 #include <cstdio>
 
+#include "hledani_zpravy.h"
 #include "preruseni.h"
 #include "pvm_napoveda.h"
 #include "pvm_spojeni.h"
@@ -20,14 +20,6 @@ const size_t HLASIT_OD_WORKERU = 100;
 // Where the arguments of a worker sit: the file, the range, the pattern, where to start
 // reading (zapis_pocet).
 enum ArgumentWorkera { SOUBOR, ODKUD, KAM, VZOR, ZACATEK_CTENI };
-
-// Time on a clock that never goes back, in seconds: how often progress is told.
-double sekundy()
-{
-    timespec ted;
-    clock_gettime(CLOCK_MONOTONIC, &ted);
-    return ted.tv_sec + ted.tv_nsec / 1e9;
-}
 
 // A task identifier as PVM's tools show it: "t40001".
 std::string jmeno_ulohy(int tid)
