@@ -6,6 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -92,6 +95,22 @@ void rezervuj(FILE *fr, std::string &pom)
 }
 
 }  // namespace
+
+bool absolutni_cesta(const char *jmeno, std::string &cesta, std::string *err)
+{
+    char plna[PATH_MAX];
+    if (realpath(jmeno, plna) != nullptr) {
+        cesta = plna;
+        return true;
+    }
+    // Any other name would be read by the workers in their own folder: another file, or none.
+    const std::string proc = errno == ENAMETOOLONG
+                                 ? "je delsi nez " + std::to_string(PATH_MAX - 1) + " znaku"
+                                 : std::string(strerror(errno));
+    *err = std::string("Absolutni cestu k souboru ") + jmeno + " nelze zjistit (" + proc +
+           "), workeri by soubor nenasli!";
+    return false;
+}
 
 bool otevri_soubor(const char *jmeno, const char *mod, FILE *&soubor, std::string *err)
 {

@@ -24,6 +24,11 @@ bool otevri_soubor(const char *jmeno, const char *mod, FILE *&soubor, std::strin
 // Closes soubor; false when the close reports a failure (the stream is gone all the same).
 bool zavri_soubor(FILE *soubor, std::string *err);
 
+// The absolute path of jmeno, with no link or dot left in it, into cesta: the workers may
+// start in another folder, on another host. False, with the message, when it cannot be made
+// (a path longer than PATH_MAX, a folder on the way that may not be read).
+bool absolutni_cesta(const char *jmeno, std::string &cesta, std::string *err);
+
 // Reads an open file; false, with err, when it cannot.
 using CteniSouboru = std::function<bool(FILE *fr, std::string *err)>;
 

@@ -2,13 +2,19 @@
 // Tests of the reader: joining of lines, its count, and read errors told in err.
 #include "cteni.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <random>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "testy/orakula.h"
 #include "testy/soubory.h"
@@ -157,6 +163,53 @@ TEST(ChybaCteni, SouborZkracenyBehemCteni)
     sigaction(SIGBUS, nullptr, &po);
     EXPECT_EQ(po.sa_handler, pred.sa_handler);
     fclose(f);
+}
+
+// A chain of folders of 200 characters each under a fresh folder, deeper than PATH_MAX: no
+// call takes a path that long, so each is made and opened from the one above it.
+struct HlubokaSlozka {
+    std::string vrch, cesta;      // the fresh folder; the deepest one's whole path
+    std::vector<int> slozky;      // descriptors of the folders, from the top down
+    const std::string clanek = std::string(200, 'd');
+
+    HlubokaSlozka()
+    {
+        char docasna[] = "/tmp/kvs-cesta-XXXXXX", plna[PATH_MAX];
+        if (mkdtemp(docasna) == nullptr || realpath(docasna, plna) == nullptr)
+            throw std::runtime_error("mkdtemp");
+        vrch = plna;
+        slozky.push_back(open(vrch.c_str(), O_RDONLY | O_DIRECTORY));
+        for (cesta = vrch; cesta.size() <= PATH_MAX; cesta += "/" + clanek) {
+            if (mkdirat(slozky.back(), clanek.c_str(), 0700) != 0)
+                throw std::runtime_error("mkdirat");
+            slozky.push_back(openat(slozky.back(), clanek.c_str(), O_RDONLY | O_DIRECTORY));
+        }
+        close(openat(slozky.back(), "text.txt", O_CREAT | O_WRONLY, 0600));
+    }
+    ~HlubokaSlozka()
+    {
+        unlinkat(slozky.back(), "text.txt", 0);
+        for (size_t i = slozky.size() - 1; i > 0; i--) {
+            close(slozky[i]);
+            unlinkat(slozky[i - 1], clanek.c_str(), AT_REMOVEDIR);
+        }
+        close(slozky[0]);
+        rmdir(vrch.c_str());
+    }
+};
+
+TEST(AbsolutniCesta, DelsiNezPathMaxSeOdmitneSDuvodem)
+{
+    HlubokaSlozka hluboka;
+    const std::string jmeno = hluboka.cesta + "/text.txt";
+    std::string cesta, chyba;
+    EXPECT_FALSE(absolutni_cesta(jmeno.c_str(), cesta, &chyba));
+    EXPECT_EQ(chyba, "Absolutni cestu k souboru " + jmeno + " nelze zjistit (je delsi nez 4095 "
+                     "znaku), workeri by soubor nenasli!");
+    // A short way to the same file: links and dots go, the whole path stays.
+    const std::string kratka = hluboka.vrch + "/" + hluboka.clanek + "/./../" + hluboka.clanek;
+    ASSERT_TRUE(absolutni_cesta(kratka.c_str(), cesta, &chyba)) << chyba;
+    EXPECT_EQ(cesta, hluboka.vrch + "/" + hluboka.clanek);
 }
 
 }  // namespace

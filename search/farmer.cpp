@@ -111,8 +111,10 @@ int hledej_text(const Zadani &zadani, SouborZpravy &zprava)
     if (plan.snizeno)
         printf("Zadan prilis velky pocet workeru, upravuji pocet na: %d.\n\n", plan.num_workers);
     Odklad odklad;
+    std::string cesta;
     bool hotovo = plan.num_workers == 0 ||
-                  hledej_na_pvm(plan.rozsahy, body, zadani.soubor, f_str, odklad, &chyba);
+                  (absolutni_cesta(zadani.soubor, cesta, &chyba) &&
+                   hledej_na_pvm(plan.rozsahy, body, cesta, f_str, odklad, &chyba));
     hotovo = hotovo && vypis_zpravu(f_str, zadani.soubor, odklad, zprava, &chyba);
     zavri_odklad(odklad);
     return hotovo ? 0 : selhani(stderr, chyba);

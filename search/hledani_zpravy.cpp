@@ -4,8 +4,11 @@
 
 #include <pvm3.h>
 #include <sys/time.h>
+#include <time.h>
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 
 #include "pvm_spojeni.h"
@@ -63,9 +66,19 @@ bool posli_potvrzeni(int worker, std::string *err)
     return zacni_zpravu(err) && posli(worker, ZNACKA_POTVRZENI, err);
 }
 
-int prijmi_kus(int worker, int lhuta_s)
+double sekundy()
 {
-    timeval lhuta = {lhuta_s, 0};
+    timespec ted;
+    clock_gettime(CLOCK_MONOTONIC, &ted);
+    return ted.tv_sec + ted.tv_nsec / 1e9;
+}
+
+int prijmi_kus_do(int worker, double konec)
+{
+    const double zbyva = std::max(0.0, konec - sekundy());
+    timeval lhuta;
+    lhuta.tv_sec = static_cast<time_t>(zbyva);
+    lhuta.tv_usec = static_cast<suseconds_t>((zbyva - std::floor(zbyva)) * 1e6);
     return pvm_trecv(worker, ZNACKA_ODPOVED, &lhuta);
 }
 

@@ -49,9 +49,13 @@ bool prijmi_potvrzeni(int farmer);
 // Farmer to worker: its piece is stored (tag 6).
 bool posli_potvrzeni(int worker, std::string *err);
 
-// Farmer: waits at most lhuta_s seconds for a piece from worker. Returns the message, or 0 or
-// below when none came.
-int prijmi_kus(int worker, int lhuta_s);
+// Time on a clock that never goes back, in seconds: when a wait ends, how often progress is
+// told.
+double sekundy();
+
+// Farmer: waits for a piece from worker until konec (a time of sekundy); one that is there
+// already is taken even later. Returns the message, or 0 or below when none came.
+int prijmi_kus_do(int worker, double konec);
 
 // Farmer: unpacks the head of the piece just received into pocet and posledni; false when it
 // cannot be unpacked or is no piece.

@@ -80,6 +80,13 @@ bool odloz(Odklad &odklad, size_t worker, const int *pozice, size_t n, std::stri
     return true;
 }
 
+void zahod_pozice(Odklad &odklad, size_t worker)
+{
+    for (const KusOdkladu &kus : odklad.kusy[worker])
+        odklad.celkem -= kus.pocet;
+    odklad.kusy[worker].clear();
+}
+
 bool projdi_odklad(const Odklad &odklad, const CtenarOdkladu &ctenar, std::string *err)
 {
     std::unique_ptr<int[]> blok;

@@ -37,6 +37,10 @@ void zaloz_odklad(Odklad &odklad, size_t workeru);
 // temporary file cannot be made or written.
 bool odloz(Odklad &odklad, size_t worker, const int *pozice, size_t n, std::string *err);
 
+// Forgets every position of worker stored so far, as if none had come: its range is searched
+// anew. The room they took is not given back.
+void zahod_pozice(Odklad &odklad, size_t worker);
+
 // Receives a run of positions; false stops the reading.
 using CtenarOdkladu = std::function<bool(const int *pozice, size_t n)>;
 

@@ -18,6 +18,21 @@ std::vector<Rozsah> rozloz_text(int delka_in, int delka_f, int num_workers)
     return rozsahy;
 }
 
+size_t vyskytu_nejvys(const Rozsah &rozsah, int delka_f)
+{
+    const long long mist = static_cast<long long>(rozsah.kam) - rozsah.odkud + 2 - delka_f;
+    return mist > 0 ? static_cast<size_t>(mist) : 0;
+}
+
+bool pozice_v_rozsahu(const Rozsah &rozsah, int delka_f, const int *pozice, size_t n)
+{
+    const long long posledni = static_cast<long long>(rozsah.kam) - delka_f + 1;
+    for (size_t i = 0; i < n; i++)
+        if (pozice[i] < rozsah.odkud || pozice[i] > posledni)
+            return false;
+    return true;
+}
+
 PlanHledani planuj_hledani(int delka_in, int delka_f, int pozadano)
 {
     PlanHledani plan;

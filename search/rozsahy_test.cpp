@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <random>
+
+#include "testy/orakula.h"
+
 namespace {
 
 std::string zapis(const std::vector<Rozsah> &rozsahy)
@@ -66,6 +72,76 @@ TEST(PlanHledani, PocetSeSnizujeJenNadMaximumAKratkyTextNedostaneNikoho)
         EXPECT_EQ(plan.snizeno, p.snizeno) << p.delka_in << " " << p.delka_f;
         EXPECT_EQ(zapis(plan.rozsahy), p.rozsahy);
     }
+}
+
+TEST(OdpovedWorkera, VyskytyTextuVeSvemRozsahuProjdou)
+{
+    // Whatever the text, a worker that finds what is there is never refused.
+    std::mt19937 nahoda(41);
+    for (int pokus = 0; pokus < 300; pokus++) {
+        std::string text(2 + nahoda() % 200, 'a');
+        for (char &c : text)
+            c = "aab"[nahoda() % 3];
+        const size_t delka_f = 2 + nahoda() % std::min<size_t>(4, text.size() - 1);
+        const std::string vzor = text.substr(0, delka_f);
+        const int m = static_cast<int>(vzor.size()), L = static_cast<int>(text.size());
+        const int c = 1 + static_cast<int>(nahoda() % num_workers_max(L, m));
+        for (const Rozsah &r : rozloz_text(L, m, c)) {
+            std::vector<int> pozice = naivne(text, vzor, r.odkud, r.kam);
+            EXPECT_TRUE(pozice_v_rozsahu(r, m, pozice.data(), pozice.size())) << text << vzor;
+            EXPECT_LE(pozice.size(), vyskytu_nejvys(r, m)) << text << vzor;
+        }
+    }
+}
+
+// A position where no occurrence of a pattern of m characters can start in r.
+int mimo_rozsah(std::mt19937 &nahoda, const Rozsah &r, int m)
+{
+    const int pred = r.odkud - 1 - static_cast<int>(nahoda() % 5);
+    const int za = r.kam - m + 2 + static_cast<int>(nahoda() % 5);
+    const int moznosti[] = {pred, za, -7, INT_MIN, INT_MAX, 2000000000, r.kam, r.kam - m + 2};
+    return moznosti[nahoda() % 8];
+}
+
+TEST(OdpovedWorkera, JedinaPoziceMimoRozsahSeOdmitne)
+{
+    std::mt19937 nahoda(43);
+    for (int pokus = 0; pokus < 2000; pokus++) {
+        const int L = 2 + static_cast<int>(nahoda() % 100000);
+        const int m = 2 + static_cast<int>(nahoda() % 9);
+        if (m > L)
+            continue;
+        const int c = 1 + static_cast<int>(nahoda() % std::min(num_workers_max(L, m), 50));
+        const std::vector<Rozsah> rozsahy = rozloz_text(L, m, c);
+        const Rozsah r = rozsahy[nahoda() % rozsahy.size()];
+        // Any places of the range, in any order, repeated or not: farmer takes them as sent.
+        std::vector<int> pozice(nahoda() % 20);
+        const int mist = static_cast<int>(vyskytu_nejvys(r, m));
+        ASSERT_GT(mist, 0);
+        for (int &p : pozice)
+            p = r.odkud + static_cast<int>(nahoda() % mist);
+        if (nahoda() % 4 == 0 && !pozice.empty())
+            pozice[nahoda() % pozice.size()] = nahoda() % 2 ? r.odkud : r.kam - m + 1;
+        ASSERT_TRUE(pozice_v_rozsahu(r, m, pozice.data(), pozice.size()));
+        if (pozice.empty())
+            continue;
+        pozice[nahoda() % pozice.size()] = mimo_rozsah(nahoda, r, m);
+        EXPECT_FALSE(pozice_v_rozsahu(r, m, pozice.data(), pozice.size()))
+            << "L=" << L << " m=" << m << " rozsah " << r.odkud << "-" << r.kam;
+    }
+}
+
+TEST(OdpovedWorkera, NejvysTolikVyskytuKolikMistZacatku)
+{
+    EXPECT_EQ(vyskytu_nejvys({0, 9}, 2), 9u);
+    EXPECT_EQ(vyskytu_nejvys({5, 9}, 5), 1u);
+    EXPECT_EQ(vyskytu_nejvys({5, 9}, 6), 0u);
+    EXPECT_EQ(vyskytu_nejvys({0, INT_MAX - 1}, 2), static_cast<size_t>(INT_MAX) - 1);
+    // The text of aaaa... searched for aa: every place starts one, and the ranges hold them all.
+    const std::string text(1000, 'a');
+    for (int c = 1; c <= 500; c += 37)
+        for (const Rozsah &r : rozloz_text(1000, 2, c))
+            EXPECT_EQ(naivne(text, "aa", r.odkud, r.kam).size(), vyskytu_nejvys(r, 2));
 }
 
 }  // namespace

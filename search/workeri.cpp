@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: MIT
-// farmer's workers on PVM: started, watched, gathered, killed.
+// farmer's workers on PVM: started, watched, replaced, gathered, killed.
 #include "workeri.h"
 
 #include <pvm3.h>
-#include <time.h>
 
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 
+#include "hledani_zpravy.h"
 #include "preruseni.h"
 #include "pvm_napoveda.h"
 #include "pvm_spojeni.h"
@@ -23,14 +21,6 @@ const size_t HLASIT_OD_WORKERU = 100;
 // reading (zapis_pocet).
 enum ArgumentWorkera { SOUBOR, ODKUD, KAM, VZOR, ZACATEK_CTENI };
 
-// Time on a clock that never goes back, in seconds: how often progress is told.
-double sekundy()
-{
-    timespec ted;
-    clock_gettime(CLOCK_MONOTONIC, &ted);
-    return ted.tv_sec + ted.tv_nsec / 1e9;
-}
-
 // A task identifier as PVM's tools show it: "t40001".
 std::string jmeno_ulohy(int tid)
 {
@@ -39,12 +29,28 @@ std::string jmeno_ulohy(int tid)
     return jmeno;
 }
 
-// The workers' arguments but those of the range. The file goes by its absolute path, as the
+// The workers' arguments but those of the range: the file goes by its absolute path, as the
 // workers may start in another folder than farmer.
-std::vector<std::string> argumenty_workeru(const char *soubor, const std::string &f_str)
+std::vector<std::string> argumenty_workeru(const std::string &cesta, const std::string &f_str)
 {
-    char cesta[PATH_MAX];
-    return {realpath(soubor, cesta) != nullptr ? cesta : soubor, "", "", f_str, ""};
+    return {cesta, "", "", f_str, ""};
+}
+
+// The arguments of the range's worker, told where in the file its range starts (the last
+// point of body before it), so that it need not count line ends from the file's start.
+void nastav_rozsah(std::vector<std::string> &argumenty, const Rozsah &rozsah,
+                   const std::vector<Pocet> &body)
+{
+    argumenty[ODKUD] = std::to_string(rozsah.odkud);
+    argumenty[KAM] = std::to_string(rozsah.kam);
+    argumenty[ZACATEK_CTENI] = zapis_pocet(bod_pred(body, rozsah.odkud));
+}
+
+// A worker as farmer's messages name it: "Worker t40003 (rozsah 9-19)".
+std::string popis_workera(int tid, const Rozsah &rozsah)
+{
+    return "Worker " + jmeno_ulohy(tid) + " (rozsah " + std::to_string(rozsah.odkud) + "-" +
+           std::to_string(rozsah.kam) + ")";
 }
 
 // Why a worker could not be started: the daemon's error code, and when it did not find the
@@ -76,10 +82,8 @@ bool spust_workera(const std::vector<std::string> &argumenty, int mytid, int &ti
     return false;
 }
 
-// Starts one worker per range into wtids, each told where in the file its range starts (the
-// last point of body before it), so that it need not count line ends from the file's start;
-// false, with the message, when one cannot be started, or without one at an interrupt.
-// Starting many takes a while: that is said on stderr.
+// Starts one worker per range into wtids; false, with the message, when one cannot be
+// started, or without one at an interrupt. Starting many takes a while: that is said on stderr.
 bool spust_workery(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> &body,
                    std::vector<std::string> &argumenty, int mytid, std::vector<int> &wtids,
                    std::string *err)
@@ -89,9 +93,7 @@ bool spust_workery(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> 
     for (const Rozsah &rozsah : rozsahy) {
         if (preruseni_ceka())
             return false;
-        argumenty[ODKUD] = std::to_string(rozsah.odkud);
-        argumenty[KAM] = std::to_string(rozsah.kam);
-        argumenty[ZACATEK_CTENI] = zapis_pocet(bod_pred(body, rozsah.odkud));
+        nastav_rozsah(argumenty, rozsah, body);
         int tid = 0;
         if (!spust_workera(argumenty, mytid, tid, err))
             return false;
@@ -104,24 +106,47 @@ bool spust_workery(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> 
     return true;
 }
 
-// Gathers the replies into odklad, in start order; false, with the message naming the
-// worker, when one is lost without a usable reply; false without a message at an interrupt.
-bool sber(const std::vector<int> &wtids, const std::vector<Rozsah> &rozsahy, Odklad &odklad,
-          std::string *err)
+// What farmer needs to start a range's worker again.
+struct NovyStart {
+    const std::vector<Rozsah> &rozsahy;
+    const std::vector<Pocet> &body;
+    std::vector<std::string> &argumenty;
+    int mytid;
+};
+
+// Starts range i's worker anew in place of tid, the lost one, into tid, and says so on
+// standard error: the report on standard output stays that of an undisturbed run.
+bool spust_znovu(const NovyStart &n, size_t i, int spusteni, int &tid, std::string *err)
 {
+    const int ztraceny = tid;
+    nastav_rozsah(n.argumenty, n.rozsahy[i], n.body);
+    if (!spust_workera(n.argumenty, n.mytid, tid, err))
+        return false;
+    fprintf(stderr, "%s skoncil bez odpovedi, rozsah prohleda znovu worker %s (pokus %d ze %d).\n",
+            popis_workera(ztraceny, n.rozsahy[i]).c_str(), jmeno_ulohy(tid).c_str(), spusteni,
+            SPUSTENI_NA_ROZSAH);
+    return true;
+}
+
+// Gathers the replies into odklad, in start order, a lost worker replaced by a new one;
+// false, with the message naming the worker, when a range cannot be searched whole; false
+// without a message at an interrupt.
+bool sber(const NovyStart &n, std::vector<int> &wtids, Odklad &odklad, std::string *err)
+{
+    WorkeriHledani w{wtids, n.rozsahy, static_cast<int>(n.argumenty[VZOR].size()),
+                     [&n](size_t i, int spusteni, int &tid, std::string *chyba) {
+                         return spust_znovu(n, i, spusteni, tid, chyba);
+                     }};
     ZtrataWorkera ztrata;
-    if (sber_odpovedi(wtids, rozsahy, odklad, ztrata))
+    if (sber_odpovedi(w, odklad, ztrata))
         return true;
     if (preruseni_ceka())
         return false;
     const size_t i = ztrata.worker;
     if (ztrata.duvod == nullptr)
-        *err = "Nalezene pozice nelze odlozit do docasneho souboru (" + ztrata.chyba_odkladu +
-               ")!";
+        *err = ztrata.zprava;
     else
-        *err = "Worker " + jmeno_ulohy(wtids[i]) + " (rozsah " +
-               std::to_string(rozsahy[i].odkud) + "-" + std::to_string(rozsahy[i].kam) + ") " +
-               ztrata.duvod + "!";
+        *err = popis_workera(wtids[i], n.rozsahy[i]) + " " + ztrata.duvod + "!";
     return false;
 }
 
@@ -136,7 +161,7 @@ void zabij_workery(const std::vector<int> &wtids)
 }  // namespace
 
 bool hledej_na_pvm(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> &body,
-                   const char *soubor, const std::string &f_str, Odklad &odklad,
+                   const std::string &cesta, const std::string &f_str, Odklad &odklad,
                    std::string *err)
 {
     odloz_preruseni();
@@ -147,12 +172,13 @@ bool hledej_na_pvm(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> 
         povol_preruseni();
         return false;
     }
-    std::vector<std::string> argumenty = argumenty_workeru(soubor, f_str);
+    std::vector<std::string> argumenty = argumenty_workeru(cesta, f_str);
     std::vector<int> wtids;
     zaloz_odklad(odklad, rozsahy.size());
-    bool hotovo = spust_workery(rozsahy, body, argumenty, mytid, wtids, err) &&
-                  sber(wtids, rozsahy, odklad, err);
-    if (preruseni_ceka())
+    const bool spusteni = spust_workery(rozsahy, body, argumenty, mytid, wtids, err);
+    const bool hotovo = spusteni && sber({rozsahy, body, argumenty, mytid}, wtids, odklad, err);
+    // The workers of a search that failed part way would search on for nothing.
+    if (preruseni_ceka() || (spusteni && !hotovo))
         zabij_workery(wtids);
     odhlas_z_pvm();
     povol_preruseni();
