@@ -118,5 +118,64 @@ bool rozbal(Pvm &pvm, double *hodnoty, int n, std::string *chyba);
 // error code when no message can ever come (the local daemon is gone).
 int prijmi_zpravu(Pvm &pvm, double lhuta_s, int &znacka, int &odesilatel);
 
+// Through the daemon's back end, for code not yet handed a Pvm: the calls above on
+// pvm_demona(). To go once every loop takes its back end.
+inline int prihlas_do_pvm() { return prihlas_do_pvm(pvm_demona()); }
+inline void odhlas_z_pvm() { odhlas_z_pvm(pvm_demona()); }
+inline int spust_ulohu(const std::string &program, const std::vector<std::string> &argumenty)
+{
+    return spust_ulohu(pvm_demona(), program, argumenty);
+}
+inline int rodic_ulohy() { return rodic_ulohy(pvm_demona()); }
+inline bool zjisti_hostitele(int tid, int *hostitel, std::string *chyba)
+{
+    return zjisti_hostitele(pvm_demona(), tid, hostitel, chyba);
+}
+inline bool zabij_ulohy(const std::vector<int> &ulohy, std::string *chyba)
+{
+    return zabij_ulohy(pvm_demona(), ulohy, chyba);
+}
+inline bool hlidej_konec_uloh(const std::vector<int> &ulohy, std::string *chyba)
+{
+    return hlidej_konec_uloh(pvm_demona(), ulohy, chyba);
+}
+inline bool hlidej_hostitele_uloh(const std::vector<int> &ulohy, std::string *chyba)
+{
+    return hlidej_hostitele_uloh(pvm_demona(), ulohy, chyba);
+}
+inline bool zacni_zpravu(std::string *chyba) { return zacni_zpravu(pvm_demona(), chyba); }
+inline bool zacni_zpravu(int kodovani, std::string *chyba)
+{
+    return zacni_zpravu(pvm_demona(), kodovani, chyba);
+}
+inline bool zabal(const int *hodnoty, int n, std::string *chyba)
+{
+    return zabal(pvm_demona(), hodnoty, n, chyba);
+}
+inline bool zabal(const double *hodnoty, int n, std::string *chyba)
+{
+    return zabal(pvm_demona(), hodnoty, n, chyba);
+}
+inline bool posli(int uloha, int znacka, std::string *chyba)
+{
+    return posli(pvm_demona(), uloha, znacka, chyba);
+}
+inline bool rozesli(const std::vector<int> &ulohy, int znacka, std::string *chyba)
+{
+    return rozesli(pvm_demona(), ulohy, znacka, chyba);
+}
+inline bool rozbal(int *hodnoty, int n, std::string *chyba)
+{
+    return rozbal(pvm_demona(), hodnoty, n, chyba);
+}
+inline bool rozbal(double *hodnoty, int n, std::string *chyba)
+{
+    return rozbal(pvm_demona(), hodnoty, n, chyba);
+}
+inline int prijmi_zpravu(double lhuta_s, int &znacka, int &odesilatel)
+{
+    return prijmi_zpravu(pvm_demona(), lhuta_s, znacka, odesilatel);
+}
+
 // The text every failed call gets: "<volani> selhalo (cislo chyby <kod>)".
 std::string chyba_volani(const char *volani, int kod);
