@@ -23,129 +23,204 @@ static bool uspech(int vysledek, const char *volani, std::string *chyba)
     return false;
 }
 
-int prihlas_do_pvm()
+// libpvm behind the seam; the casts away from const are libpvm's old prototypes, which do
+// not write through those pointers.
+class DemonPvm : public Pvm {
+public:
+    int prihlas() override
+    {
+        pvm_setopt(PvmAutoErr, 0);
+        return pvm_mytid();
+    }
+    int odhlas() override { return pvm_exit(); }
+    int rodic() override { return pvm_parent(); }
+    int hostitel(int tid) override { return pvm_tidtohost(tid); }
+    std::string architektura(int tid) override;
+    int formatu_dat() override
+    {
+        int hostitelu = 0, formatu = 0;
+        pvmhostinfo *hostitele = nullptr;
+        int vysledek = pvm_config(&hostitelu, &formatu, &hostitele);
+        return vysledek < 0 ? vysledek : formatu;
+    }
+    int spust(const std::string &program, const std::vector<std::string> &argumenty,
+              int *tid) override;
+    int zabij(int tid) override { return pvm_kill(tid); }
+    int hlidej(int udalost, int znacka, const std::vector<int> &koho) override
+    {
+        return pvm_notify(udalost, znacka, static_cast<int>(koho.size()),
+                          const_cast<int *>(koho.data()));
+    }
+    int exportuj(const char *promenna) override
+    {
+        return pvm_export(const_cast<char *>(promenna));
+    }
+    int zacni_zpravu(int kodovani) override { return pvm_initsend(kodovani); }
+    int zabal(const int *hodnoty, int n) override
+    {
+        return pvm_pkint(const_cast<int *>(hodnoty), n, 1);
+    }
+    int zabal(const double *hodnoty, int n) override
+    {
+        return pvm_pkdouble(const_cast<double *>(hodnoty), n, 1);
+    }
+    int posli(int uloha, int znacka) override { return pvm_send(uloha, znacka); }
+    int rozesli(const std::vector<int> &ulohy, int znacka) override
+    {
+        return pvm_mcast(const_cast<int *>(ulohy.data()), static_cast<int>(ulohy.size()),
+                         znacka);
+    }
+    int prijmi(int od, int znacka, double lhuta_s, int *prisla, int *odesilatel) override;
+    int rozbal(int *hodnoty, int n) override { return pvm_upkint(hodnoty, n, 1); }
+    int rozbal(double *hodnoty, int n) override { return pvm_upkdouble(hodnoty, n, 1); }
+    int zahod(int zprava) override { return pvm_freebuf(zprava); }
+};
+
+std::string DemonPvm::architektura(int tid)
 {
-    pvm_setopt(PvmAutoErr, 0);
-    return pvm_mytid();
+    int hostitelu = 0, formatu = 0;
+    pvmhostinfo *hostitele = nullptr;
+    if (pvm_config(&hostitelu, &formatu, &hostitele) < 0)
+        return "";
+    int hostitel = pvm_tidtohost(tid);
+    for (int i = 0; i < hostitelu; i++)
+        if (hostitele[i].hi_tid == hostitel)
+            return hostitele[i].hi_arch;
+    return "";
 }
 
-void odhlas_z_pvm() { pvm_exit(); }
-
-int spust_ulohu(const std::string &program, const std::vector<std::string> &argumenty)
+int DemonPvm::spust(const std::string &program, const std::vector<std::string> &argumenty,
+                    int *tid)
 {
     // PVM takes a NULL-terminated array of writable strings, but does not write them.
     std::vector<char *> argv;
     for (const std::string &argument : argumenty)
         argv.push_back(const_cast<char *>(argument.c_str()));
     argv.push_back(nullptr);
+    return pvm_spawn(const_cast<char *>(program.c_str()), argumenty.empty() ? nullptr : argv.data(),
+                     PvmTaskDefault, const_cast<char *>(""), 1, tid);
+}
+
+int DemonPvm::prijmi(int od, int znacka, double lhuta_s, int *prisla, int *odesilatel)
+{
+    int zprava;
+    if (lhuta_s < 0) {
+        zprava = pvm_recv(od, znacka);
+    } else if (lhuta_s == 0) {
+        zprava = pvm_nrecv(od, znacka);
+    } else {
+        timeval lhuta;
+        lhuta.tv_sec = static_cast<time_t>(lhuta_s);
+        lhuta.tv_usec = static_cast<suseconds_t>((lhuta_s - std::floor(lhuta_s)) * 1e6);
+        zprava = pvm_trecv(od, znacka, &lhuta);
+    }
+    if (zprava > 0) {
+        int delka = 0;
+        if (pvm_bufinfo(zprava, &delka, prisla, odesilatel) < 0)
+            return PvmSysErr;
+    }
+    return zprava;
+}
+
+Pvm &pvm_demona()
+{
+    static DemonPvm demon;
+    return demon;
+}
+
+int prihlas_do_pvm(Pvm &pvm) { return pvm.prihlas(); }
+
+void odhlas_z_pvm(Pvm &pvm) { pvm.odhlas(); }
+
+int spust_ulohu(Pvm &pvm, const std::string &program, const std::vector<std::string> &argumenty)
+{
     int tid = 0;
-    int spusteno = pvm_spawn(const_cast<char *>(program.c_str()),
-                             argumenty.empty() ? nullptr : argv.data(), PvmTaskDefault,
-                             const_cast<char *>(""), 1, &tid);
+    int spusteno = pvm.spust(program, argumenty, &tid);
     if (spusteno == 1)
         return tid;
     // Nothing started: the reason is the call's error, or the code left in the slot.
     return spusteno < 0 ? spusteno : (tid < 0 ? tid : PvmSysErr);
 }
 
-int rodic_ulohy() { return pvm_parent(); }
+int rodic_ulohy(Pvm &pvm) { return pvm.rodic(); }
 
-bool zjisti_hostitele(int tid, int *hostitel, std::string *chyba)
+bool zjisti_hostitele(Pvm &pvm, int tid, int *hostitel, std::string *chyba)
 {
-    *hostitel = pvm_tidtohost(tid);
+    *hostitel = pvm.hostitel(tid);
     return uspech(*hostitel, "pvm_tidtohost", chyba);
 }
 
-bool zabij_ulohy(const std::vector<int> &ulohy, std::string *chyba)
+bool zabij_ulohy(Pvm &pvm, const std::vector<int> &ulohy, std::string *chyba)
 {
     bool vsechny = true;
     for (int uloha : ulohy)
-        vsechny = uspech(pvm_kill(uloha), "pvm_kill", vsechny ? chyba : nullptr) && vsechny;
+        vsechny = uspech(pvm.zabij(uloha), "pvm_kill", vsechny ? chyba : nullptr) && vsechny;
     return vsechny;
 }
 
-bool hlidej_konec_uloh(const std::vector<int> &ulohy, std::string *chyba)
+bool hlidej_konec_uloh(Pvm &pvm, const std::vector<int> &ulohy, std::string *chyba)
 {
     if (ulohy.empty())
         return true;
-    return uspech(pvm_notify(PvmTaskExit, ZNACKA_KONEC_ULOHY, static_cast<int>(ulohy.size()),
-                             const_cast<int *>(ulohy.data())),
-                  "pvm_notify", chyba);
+    return uspech(pvm.hlidej(PvmTaskExit, ZNACKA_KONEC_ULOHY, ulohy), "pvm_notify", chyba);
 }
 
-bool hlidej_hostitele_uloh(const std::vector<int> &ulohy, std::string *chyba)
+bool hlidej_hostitele_uloh(Pvm &pvm, const std::vector<int> &ulohy, std::string *chyba)
 {
     std::vector<int> hostitele;
     for (int uloha : ulohy) {
         int hostitel = 0;
-        if (!zjisti_hostitele(uloha, &hostitel, chyba))
+        if (!zjisti_hostitele(pvm, uloha, &hostitel, chyba))
             return false;
         if (std::find(hostitele.begin(), hostitele.end(), hostitel) == hostitele.end())
             hostitele.push_back(hostitel);
     }
     if (hostitele.empty())
         return true;
-    return uspech(pvm_notify(PvmHostDelete, ZNACKA_KONEC_HOSTITELE,
-                             static_cast<int>(hostitele.size()), hostitele.data()),
-                  "pvm_notify", chyba);
+    return uspech(pvm.hlidej(PvmHostDelete, ZNACKA_KONEC_HOSTITELE, hostitele), "pvm_notify",
+                  chyba);
 }
 
-bool zacni_zpravu(std::string *chyba) { return zacni_zpravu(PvmDataDefault, chyba); }
+bool zacni_zpravu(Pvm &pvm, std::string *chyba) { return zacni_zpravu(pvm, PvmDataDefault, chyba); }
 
-bool zacni_zpravu(int kodovani, std::string *chyba)
+bool zacni_zpravu(Pvm &pvm, int kodovani, std::string *chyba)
 {
-    return uspech(pvm_initsend(kodovani), "pvm_initsend", chyba);
+    return uspech(pvm.zacni_zpravu(kodovani), "pvm_initsend", chyba);
 }
 
-bool zabal(const int *hodnoty, int n, std::string *chyba)
+bool zabal(Pvm &pvm, const int *hodnoty, int n, std::string *chyba)
 {
-    return uspech(pvm_pkint(const_cast<int *>(hodnoty), n, 1), "pvm_pkint", chyba);
+    return uspech(pvm.zabal(hodnoty, n), "pvm_pkint", chyba);
 }
 
-bool zabal(const double *hodnoty, int n, std::string *chyba)
+bool zabal(Pvm &pvm, const double *hodnoty, int n, std::string *chyba)
 {
-    return uspech(pvm_pkdouble(const_cast<double *>(hodnoty), n, 1), "pvm_pkdouble", chyba);
+    return uspech(pvm.zabal(hodnoty, n), "pvm_pkdouble", chyba);
 }
 
-bool posli(int uloha, int znacka, std::string *chyba)
+bool posli(Pvm &pvm, int uloha, int znacka, std::string *chyba)
 {
-    return uspech(pvm_send(uloha, znacka), "pvm_send", chyba);
+    return uspech(pvm.posli(uloha, znacka), "pvm_send", chyba);
 }
 
-bool rozesli(const std::vector<int> &ulohy, int znacka, std::string *chyba)
+bool rozesli(Pvm &pvm, const std::vector<int> &ulohy, int znacka, std::string *chyba)
 {
     if (ulohy.empty())
         return true;
-    return uspech(pvm_mcast(const_cast<int *>(ulohy.data()), static_cast<int>(ulohy.size()),
-                            znacka),
-                  "pvm_mcast", chyba);
+    return uspech(pvm.rozesli(ulohy, znacka), "pvm_mcast", chyba);
 }
 
-bool rozbal(int *hodnoty, int n, std::string *chyba)
+bool rozbal(Pvm &pvm, int *hodnoty, int n, std::string *chyba)
 {
-    return uspech(pvm_upkint(hodnoty, n, 1), "pvm_upkint", chyba);
+    return uspech(pvm.rozbal(hodnoty, n), "pvm_upkint", chyba);
 }
 
-bool rozbal(double *hodnoty, int n, std::string *chyba)
+bool rozbal(Pvm &pvm, double *hodnoty, int n, std::string *chyba)
 {
-    return uspech(pvm_upkdouble(hodnoty, n, 1), "pvm_upkdouble", chyba);
+    return uspech(pvm.rozbal(hodnoty, n), "pvm_upkdouble", chyba);
 }
 
-int prijmi_zpravu(double lhuta_s, int &znacka, int &odesilatel)
+int prijmi_zpravu(Pvm &pvm, double lhuta_s, int &znacka, int &odesilatel)
 {
-    int zprava;
-    if (lhuta_s < 0) {
-        zprava = pvm_recv(-1, -1);
-    } else {
-        timeval lhuta;
-        lhuta.tv_sec = static_cast<time_t>(lhuta_s);
-        lhuta.tv_usec = static_cast<suseconds_t>((lhuta_s - std::floor(lhuta_s)) * 1e6);
-        zprava = pvm_trecv(-1, -1, &lhuta);
-    }
-    if (zprava > 0) {
-        int delka = 0;
-        if (pvm_bufinfo(zprava, &delka, &znacka, &odesilatel) < 0)
-            return PvmSysErr;
-    }
-    return zprava;
+    return pvm.prijmi(-1, -1, lhuta_s, &znacka, &odesilatel);
 }
