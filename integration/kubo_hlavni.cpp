@@ -8,12 +8,18 @@
 #include <vector>
 
 #include "kubo_zpravy.h"
+#include "standardni_proudy.h"
 
 // Failed starts of one worker slot before the run is given up.
 static const int POKUSU_NA_DELNIKA = 5;
 
 // How long a wait for a message lasts before it looks whether the run was interrupted.
 static const double LHUTA_PRERUSENI_S = 0.2;
+
+// Whether the run must end now: interrupted, or its lines no longer reach standard output
+// (a closed pipe, a full disk), so that nobody would learn its total. A failed line is
+// noticed at the next wait, not at the end of a long run.
+static bool beh_skoncil(const BehHlavniho &beh) { return *beh.prerusen || !vystup_zapsan(); }
 
 // The identifiers of the workers in none of the states given.
 static std::vector<int> delnici_krome(const Prideleni &p, std::initializer_list<StavDelnika> stavy)
@@ -37,7 +43,7 @@ static void poradit_pri_nenalezenem_delnikovi(const BehHlavniho &beh)
 static bool vytvor_delnika(BehHlavniho &beh, bool &poradeno, std::string *chyba)
 {
     for (int pokus = 0; pokus < POKUSU_NA_DELNIKA; pokus++) {
-        if (*beh.prerusen)
+        if (beh_skoncil(beh))
             return false;
         int tid = spust_delnika();
         if (tid >= 0) {
@@ -105,13 +111,13 @@ static bool pridel_necinnym(BehHlavniho &beh, std::string *chyba)
 }
 
 // Waits for the next message from anyone and gives its tag, its items left to unpack.
-// Returns false when the run was interrupted, or when the local daemon is gone and no
-// message can ever come.
+// Returns false when the run must end, or when the local daemon is gone and no message can
+// ever come.
 static bool cekej_na_zpravu(const BehHlavniho &beh, int &znacka, std::string *chyba)
 {
     int odesilatel;
     for (;;) {
-        if (*beh.prerusen)
+        if (beh_skoncil(beh))
             return false;
         int zprava = prijmi_zpravu(LHUTA_PRERUSENI_S, znacka, odesilatel);
         if (zprava > 0)

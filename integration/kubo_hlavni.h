@@ -22,7 +22,8 @@ struct BehHlavniho {
 };
 
 // From the first spawn to the last stopped reply, beh.mytid having joined PVM. False when
-// the run was given up, with why in *chyba, or interrupted, *chyba then left empty.
+// the run was given up, with why in *chyba, or interrupted, or when its lines could no
+// longer be written to standard output, *chyba then left empty.
 bool probehni(BehHlavniho &beh, std::string *chyba);
 
 // Kills the workers of the run that may still be computing: a worker reads no stop while it

@@ -92,6 +92,15 @@ static void zabij_pri_preruseni(const BehHlavniho &beh)
         printf("Hlavni %d: %s\n", beh.mytid, chyba.c_str());
 }
 
+// Workers whose total nobody could read are killed; a kill that fails can be told only on
+// standard error.
+static void zabij_bez_vystupu(const BehHlavniho &beh)
+{
+    std::string chyba;
+    if (!zabij_pracujici(beh, &chyba))
+        fprintf(stderr, "Hlavni %d: %s\n", beh.mytid, chyba.c_str());
+}
+
 // Joins PVM, runs and leaves it; the report's last lines and the exit status. A run given
 // up is told on standard output, in the run's own lines.
 static int spocitej(BehHlavniho &beh)
@@ -107,6 +116,8 @@ static int spocitej(BehHlavniho &beh)
         printf("Hlavni %d: %s\n", beh.mytid, chyba.c_str());
     if (prerusen)
         zabij_pri_preruseni(beh);
+    else if (!hotovo && !vystup_zapsan())
+        zabij_bez_vystupu(beh);
     odhlas_z_pvm();
     if (!hotovo)
         return 1;
