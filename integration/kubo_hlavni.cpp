@@ -110,23 +110,35 @@ static bool pridel_necinnym(BehHlavniho &beh, std::string *chyba)
     return true;
 }
 
+// Shows on the terminal how far the run is: units whose result is counted, of all.
+static void ukaz_jak_daleko(BehHlavniho &beh)
+{
+    if (beh.prubeh.kam == nullptr)
+        return;
+    int hotovo = 0;
+    for (const VydanaJednotka &j : beh.prideleni.jednotky)
+        hotovo += j.zapocteno;
+    std::chrono::duration<double> uplynulo = std::chrono::steady_clock::now() - beh.zacatek;
+    ukaz_prubeh(beh.prubeh, text_prubehu(hotovo, beh.jednotek, uplynulo.count()));
+}
+
 // Waits for the next message from anyone and gives its tag, its items left to unpack.
 // Returns false when the run must end, or when the local daemon is gone and no message can
-// ever come.
-static bool cekej_na_zpravu(const BehHlavniho &beh, int &znacka, std::string *chyba)
+// ever come. The progress line is shown only while nothing has come, and is gone whenever
+// this returns, before the master prints anything.
+static bool cekej_na_zpravu(BehHlavniho &beh, int &znacka, std::string *chyba)
 {
     int odesilatel;
-    for (;;) {
-        if (beh_skoncil(beh))
-            return false;
-        int zprava = prijmi_zpravu(LHUTA_PRERUSENI_S, znacka, odesilatel);
-        if (zprava > 0)
-            return true;
-        if (zprava < 0) {
-            *chyba = naformatuj("Spojeni s PVM ztraceno (cislo chyby %d), koncim", zprava);
-            return false;
-        }
+    int zprava = 0;
+    for (double lhuta = 0; zprava == 0 && !beh_skoncil(beh); lhuta = LHUTA_PRERUSENI_S) {
+        zprava = prijmi_zpravu(lhuta, znacka, odesilatel);
+        if (zprava == 0)
+            ukaz_jak_daleko(beh);
     }
+    skryj_prubeh(beh.prubeh);
+    if (zprava < 0)
+        *chyba = naformatuj("Spojeni s PVM ztraceno (cislo chyby %d), koncim", zprava);
+    return zprava > 0;
 }
 
 static void ztrat(BehHlavniho &beh, int i)
@@ -246,6 +258,8 @@ bool zabij_pracujici(const BehHlavniho &beh, std::string *chyba)
 
 bool probehni(BehHlavniho &beh, std::string *chyba)
 {
+    beh.zacatek = std::chrono::steady_clock::now();
+    beh.jednotek = (int)plan_jednotek(beh.parametry.kvadr, beh.parametry.velikost_prace).size();
     if (!spust_delniky(beh, chyba))
         return false;
     std::vector<int> vsichni = delnici_krome(beh.prideleni, {});

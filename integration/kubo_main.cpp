@@ -2,6 +2,8 @@
 // kubo-main: the mass of a cuboid by the midpoint rule, cut into slabs along x and computed
 // by kubo-worker tasks of a PVM virtual machine, each given its next slab as soon as it
 // returns the last one.
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -138,6 +140,8 @@ static int spust(int argc, char *argv[])
     }
     BehHlavniho beh;
     beh.prerusen = &prerusen;
+    // How far the run is, for a user who watches; standard output stays the report alone.
+    beh.prubeh.kam = isatty(STDERR_FILENO) ? stderr : nullptr;
     std::string chyba;
     if (!nacti_parametry(argv + 1, beh.parametry, chyba)) {
         fprintf(stderr, "%s\n", chyba.c_str());

@@ -3,9 +3,17 @@
 // way, a planted delnik.out link, a reader that goes away, a master killed outright, and a
 // terminal on standard error.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -156,6 +164,151 @@ TEST(KuboOsirelyDelnik, KonciDoProcentaVrstvy)
     std::string log = dir.read("delnik.out");
     EXPECT_EQ(osirele(dir).size(), 2u) << log;
     EXPECT_EQ(log.find("Dilci hmotnost"), std::string::npos) << log;
+}
+
+// A run with its standard error on a terminal: everything the terminal received, and the
+// run's exit status. Standard output goes to that terminal too, or to the file vystup.txt.
+struct BehNaTerminalu {
+    std::string terminal;
+    int status = -1;
+};
+
+[[noreturn]] void spust_na_terminalu(const TempDir &dir, const std::vector<std::string> &argv,
+                                     int terminal, bool vystup_taky)
+{
+    setpgid(0, 0);
+    int vystup = vystup_taky ? terminal
+                             : open(dir.file("vystup.txt").c_str(), O_WRONLY | O_CREAT, 0666);
+    int nic = open("/dev/null", O_RDONLY);
+    if (vystup < 0 || nic < 0 || dup2(nic, 0) < 0 || dup2(vystup, 1) < 0 ||
+        dup2(terminal, 2) < 0 || chdir(dir.path().c_str()) != 0)
+        _exit(126);
+    for (int fd = 3; fd < 1024; fd++)
+        close(fd);
+    signal(SIGPIPE, SIG_DFL);
+    std::vector<char *> args;
+    for (const std::string &a : argv)
+        args.push_back(const_cast<char *>(a.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+}
+
+// Reads the terminal's other side until every process of the run has closed it (or two
+// minutes pass, when the run is killed), then waits for the run.
+BehNaTerminalu na_terminalu(const TempDir &dir, const std::vector<std::string> &argv,
+                            bool vystup_taky)
+{
+    BehNaTerminalu beh;
+    int ridici, terminal;
+    if (openpty(&ridici, &terminal, nullptr, nullptr, nullptr) != 0)
+        return beh;
+    pid_t pid = fork();
+    if (pid == 0)
+        spust_na_terminalu(dir, argv, terminal, vystup_taky);
+    close(terminal);
+    auto konec = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    char blok[4096];
+    for (;;) {
+        pollfd p = {ridici, POLLIN, 0};
+        if (std::chrono::steady_clock::now() > konec) {
+            kill(-pid, SIGKILL);
+            break;
+        }
+        if (poll(&p, 1, 1000) == 0)
+            continue;
+        ssize_t n = read(ridici, blok, sizeof blok);
+        if (n <= 0)
+            break;
+        beh.terminal.append(blok, (size_t)n);
+    }
+    close(ridici);
+    int ws = 0;
+    waitpid(pid, &ws, 0);
+    beh.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
+    return beh;
+}
+
+// The lines a terminal shows after the bytes, without blanks at their ends: a carriage
+// return goes back to the start of the line, a line end on to the next line, and any other
+// byte takes the next column. The last is the line the cursor is on.
+std::vector<std::string> obrazovka(const std::string &bajty)
+{
+    std::vector<std::string> radky(1);
+    size_t sloupec = 0;
+    for (char c : bajty) {
+        std::string &radek = radky.back();
+        if (c == '\r') {
+            sloupec = 0;
+        } else if (c == '\n') {
+            radky.emplace_back();
+            sloupec = 0;
+        } else {
+            if (sloupec < radek.size())
+                radek[sloupec] = c;
+            else
+                radek.push_back(c);
+            sloupec++;
+        }
+    }
+    for (std::string &radek : radky)
+        radek.erase(radek.find_last_not_of(' ') + 1);
+    return radky;
+}
+
+// Each progress text drawn, in order: what stands between carriage returns, blanks aside.
+std::vector<std::string> nakreslene_texty(const std::string &terminal)
+{
+    std::vector<std::string> texty;
+    size_t od = 0;
+    while (od <= terminal.size()) {
+        size_t cr = std::min(terminal.find('\r', od), terminal.size());
+        std::string text = terminal.substr(od, cr - od);
+        text.erase(text.find_last_not_of(' ') + 1);
+        if (!text.empty())
+            texty.push_back(text);
+        od = cr + 1;
+    }
+    return texty;
+}
+
+// One worker, ten slabs of some milliseconds each: the master waits for every result, so it
+// shows its progress line. Standard output is the same, byte for byte, with standard error a
+// terminal or not; the line never spoils a line of the report on a terminal they share, and
+// it is gone when the run ends.
+TEST(KuboPrubeh, RadekNaTerminaluZmiziAVystupZustaneStejny)
+{
+    const std::vector<std::string> argumenty = {"2", "1", "1", "0.002", "3", "1", "10"};
+    TempDir bez_terminalu;
+    RunResult vzor = kubo_main(bez_terminalu, argumenty);
+    ASSERT_EQ(vzor.status, 0) << vzor.err;
+    EXPECT_EQ(vzor.err, "") << "no progress line where standard error is no terminal";
+
+    std::vector<std::string> argv = {script_path("pvm-run.sh"), "-e", program_path(""),
+                                     program_path("kubo-main")};
+    argv.insert(argv.end(), argumenty.begin(), argumenty.end());
+    TempDir dir;
+    BehNaTerminalu beh = na_terminalu(dir, argv, false);
+    ASSERT_EQ(beh.status, 0) << beh.terminal;
+    EXPECT_EQ(dir.read("vystup.txt"), vzor.out);
+    std::vector<std::string> texty = nakreslene_texty(beh.terminal);
+    ASSERT_FALSE(texty.empty()) << "no progress line was drawn";
+    const std::regex radek_prubehu("Hotovo (\\d+)/10 vrstev, uplynulo [^,]+(, zbyva asi .+)?");
+    int naposledy = 0;
+    for (const std::string &text : texty) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(text, m, radek_prubehu)) << text;
+        EXPECT_GE(std::stoi(m[1]), naposledy) << text;
+        naposledy = std::stoi(m[1]);
+    }
+    EXPECT_EQ(obrazovka(beh.terminal), std::vector<std::string>{""}) << beh.terminal;
+
+    TempDir spolecny;
+    BehNaTerminalu oba = na_terminalu(spolecny, argv, true);
+    ASSERT_EQ(oba.status, 0) << oba.terminal;
+    std::vector<std::string> ocekavane = lines_of(vzor.out);
+    ocekavane.push_back("");
+    EXPECT_EQ(obrazovka(oba.terminal), ocekavane);
 }
 
 }  // namespace
