@@ -23,7 +23,7 @@ struct BehHlavniho {
     int mytid = 0;
     const volatile sig_atomic_t *prerusen = nullptr;
     RadekPrubehu prubeh;
-    std::chrono::steady_clock::time_point zacatek;
+    std::chrono::steady_clock::time_point zacatek;  // when the run started its workers
     int jednotek = 0;  // units of the run's plan
 };
 

@@ -85,22 +85,20 @@ static void zachytavej_preruseni()
         sigaction(signal, &akce, nullptr);
 }
 
-// An interrupted run's workers are killed, as they read no stop while they compute a slab.
+// Kills the workers that may still be computing, as they read no stop while they compute a
+// slab; a kill that fails is told on kam.
+static void zabij_delniky(const BehHlavniho &beh, FILE *kam)
+{
+    std::string chyba;
+    if (!zabij_pracujici(beh, &chyba))
+        fprintf(kam, "Hlavni %d: %s\n", beh.mytid, chyba.c_str());
+}
+
+// An interrupted run's workers are killed.
 static void zabij_pri_preruseni(const BehHlavniho &beh)
 {
     printf("Hlavni %d: Prerusen signalem %d, ukoncuji delniky\n", beh.mytid, (int)prerusen);
-    std::string chyba;
-    if (!zabij_pracujici(beh, &chyba))
-        printf("Hlavni %d: %s\n", beh.mytid, chyba.c_str());
-}
-
-// Workers whose total nobody could read are killed; a kill that fails can be told only on
-// standard error.
-static void zabij_bez_vystupu(const BehHlavniho &beh)
-{
-    std::string chyba;
-    if (!zabij_pracujici(beh, &chyba))
-        fprintf(stderr, "Hlavni %d: %s\n", beh.mytid, chyba.c_str());
+    zabij_delniky(beh, stdout);
 }
 
 // Joins PVM, runs and leaves it; the report's last lines and the exit status. A run given
@@ -119,7 +117,7 @@ static int spocitej(BehHlavniho &beh)
     if (prerusen)
         zabij_pri_preruseni(beh);
     else if (!hotovo && !vystup_zapsan())
-        zabij_bez_vystupu(beh);
+        zabij_delniky(beh, stderr);  // nobody could read their total
     odhlas_z_pvm();
     if (!hotovo)
         return 1;
