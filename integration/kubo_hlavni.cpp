@@ -8,12 +8,19 @@
 #include <vector>
 
 #include "kubo_zpravy.h"
+#include "standardni_proudy.h"
 
 // Failed starts of one worker slot before the run is given up.
 static const int POKUSU_NA_DELNIKA = 5;
 
-// How long a wait for a message lasts before it looks whether the run was interrupted.
+// How long a wait for a message lasts before it looks whether the run must end, and
+// brings the progress line up to date.
 static const double LHUTA_PRERUSENI_S = 0.2;
+
+// Whether the run must end now: interrupted, or its lines no longer reach standard output
+// (a closed pipe, a full disk), so that nobody would learn its total. A failed line is
+// noticed at the next wait, not at the end of a long run.
+static bool beh_skoncil(const BehHlavniho &beh) { return *beh.prerusen || !vystup_zapsan(); }
 
 // The identifiers of the workers in none of the states given.
 static std::vector<int> delnici_krome(const Prideleni &p, std::initializer_list<StavDelnika> stavy)
@@ -37,7 +44,7 @@ static void poradit_pri_nenalezenem_delnikovi(const BehHlavniho &beh)
 static bool vytvor_delnika(BehHlavniho &beh, bool &poradeno, std::string *chyba)
 {
     for (int pokus = 0; pokus < POKUSU_NA_DELNIKA; pokus++) {
-        if (*beh.prerusen)
+        if (beh_skoncil(beh))
             return false;
         int tid = spust_delnika();
         if (tid >= 0) {
@@ -104,23 +111,35 @@ static bool pridel_necinnym(BehHlavniho &beh, std::string *chyba)
     return true;
 }
 
+// Shows on the terminal how far the run is: units whose result is counted, of all.
+static void ukaz_jak_daleko(BehHlavniho &beh)
+{
+    if (beh.prubeh.kam == nullptr)
+        return;
+    int hotovo = 0;
+    for (const VydanaJednotka &j : beh.prideleni.jednotky)
+        hotovo += j.zapocteno;
+    std::chrono::duration<double> uplynulo = std::chrono::steady_clock::now() - beh.zacatek;
+    ukaz_prubeh(beh.prubeh, text_prubehu(hotovo, beh.jednotek, uplynulo.count()));
+}
+
 // Waits for the next message from anyone and gives its tag, its items left to unpack.
-// Returns false when the run was interrupted, or when the local daemon is gone and no
-// message can ever come.
-static bool cekej_na_zpravu(const BehHlavniho &beh, int &znacka, std::string *chyba)
+// Returns false when the run must end, or when the local daemon is gone and no message can
+// ever come. The progress line is shown only while nothing has come, and is gone whenever
+// this returns, before the master prints anything.
+static bool cekej_na_zpravu(BehHlavniho &beh, int &znacka, std::string *chyba)
 {
     int odesilatel;
-    for (;;) {
-        if (*beh.prerusen)
-            return false;
-        int zprava = prijmi_zpravu(LHUTA_PRERUSENI_S, znacka, odesilatel);
-        if (zprava > 0)
-            return true;
-        if (zprava < 0) {
-            *chyba = naformatuj("Spojeni s PVM ztraceno (cislo chyby %d), koncim", zprava);
-            return false;
-        }
+    int zprava = 0;
+    for (double lhuta = 0; zprava == 0 && !beh_skoncil(beh); lhuta = LHUTA_PRERUSENI_S) {
+        zprava = prijmi_zpravu(lhuta, znacka, odesilatel);
+        if (zprava == 0)
+            ukaz_jak_daleko(beh);
     }
+    skryj_prubeh(beh.prubeh);
+    if (zprava < 0)
+        *chyba = naformatuj("Spojeni s PVM ztraceno (cislo chyby %d), koncim", zprava);
+    return zprava > 0;
 }
 
 static void ztrat(BehHlavniho &beh, int i)
@@ -240,6 +259,8 @@ bool zabij_pracujici(const BehHlavniho &beh, std::string *chyba)
 
 bool probehni(BehHlavniho &beh, std::string *chyba)
 {
+    beh.zacatek = std::chrono::steady_clock::now();
+    beh.jednotek = (int)plan_jednotek(beh.parametry.kvadr, beh.parametry.velikost_prace).size();
     if (!spust_delniky(beh, chyba))
         return false;
     std::vector<int> vsichni = delnici_krome(beh.prideleni, {});

@@ -4,25 +4,32 @@
 // what ends a run early comes back in *chyba, for kubo-main to print with its prefix.
 #pragma once
 
+#include <chrono>
 #include <csignal>
 #include <string>
 
 #include "kubo_prace.h"
 #include "kubo_prideleni.h"
+#include "kubo_prubeh.h"
 
 // One run of the master: the command line's parameters (the cuboid, d, druh_funkce,
 // pocet_delniku, velikost_prace), the book of workers and slabs (zadana_prace,
-// pracujicich_workeru and the partial masses the total is added from), its own mytid, and
-// the signal flag it looks at while it waits (nonzero: the run was interrupted).
+// pracujicich_workeru and the partial masses the total is added from), its own mytid, the
+// signal flag it looks at while it waits (nonzero: the run was interrupted), and the
+// progress line shown while it waits (prubeh.kam: the terminal, or null for none).
 struct BehHlavniho {
     ParametryBehu parametry;
     Prideleni prideleni;
     int mytid = 0;
     const volatile sig_atomic_t *prerusen = nullptr;
+    RadekPrubehu prubeh;
+    std::chrono::steady_clock::time_point zacatek;  // when the run started its workers
+    int jednotek = 0;  // units of the run's plan
 };
 
 // From the first spawn to the last stopped reply, beh.mytid having joined PVM. False when
-// the run was given up, with why in *chyba, or interrupted, *chyba then left empty.
+// the run was given up, with why in *chyba, or interrupted, or when its lines could no
+// longer be written to standard output, *chyba then left empty.
 bool probehni(BehHlavniho &beh, std::string *chyba);
 
 // Kills the workers of the run that may still be computing: a worker reads no stop while it

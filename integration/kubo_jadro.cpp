@@ -28,15 +28,15 @@ static int procento_hotovo(double x, double xod, double xdo)
     return p < INT_MAX ? (int)p : INT_MAX;
 }
 
-static void ohlas_postup(double x, double xod, double xdo, int &naposledy,
+// Whether the computation goes on, postup told of a changed percentage.
+static bool ohlas_postup(double x, double xod, double xdo, int &naposledy,
                          const HlaseniPostupu &postup)
 {
     int p = procento_hotovo(x, xod, xdo);
-    if (p != naposledy) {
-        if (postup)
-            postup(p);
-        naposledy = p;
-    }
+    if (p == naposledy)
+        return true;
+    naposledy = p;
+    return !postup || postup(p);
 }
 
 double vypocti_primo(double xod, double yod, double zod, double xdo, double ydo, double zdo,
@@ -49,7 +49,8 @@ double vypocti_primo(double xod, double yod, double zod, double xdo, double ydo,
         for (double y = yod; y < ydo; y += d)
             for (double z = zod; z < zdo; z += d)
                 soucet += ro(x + d / 2.0, y + d / 2.0, z + d / 2.0, funkce) * objem;
-        ohlas_postup(x, xod, xdo, naposledy, postup);
+        if (!ohlas_postup(x, xod, xdo, naposledy, postup))
+            break;
     }
     return soucet;
 }
@@ -166,7 +167,8 @@ double vypocti_s_pameti(double xod, double yod, double zod, double xdo, double y
     int naposledy = 0;
     for (double x = xod; x < xdo; x += d) {
         soucet = pricti_vrstvu(soucet, x + d / 2.0, v);
-        ohlas_postup(x, xod, xdo, naposledy, postup);
+        if (!ohlas_postup(x, xod, xdo, naposledy, postup))
+            break;
     }
     return soucet;
 }

@@ -8,14 +8,15 @@
 // How the kernel has done its work (kubo_jadro_vnitrni.h), for tests and benchmarks.
 struct StatistikaJadra;
 
-// Told the whole percentage of the x edge done, each time it changes; an empty one is told
-// nothing.
-typedef std::function<void(int procento)> HlaseniPostupu;
+// Told the whole percentage of the x edge done, each time it changes; returns whether the
+// computation is to go on. An empty one is told nothing, and the computation goes on.
+typedef std::function<bool(int procento)> HlaseniPostupu;
 
 // Mass of the box [xod, xdo) x [yod, ydo) x [zod, zdo) by the midpoint rule with step d, the
 // grid starting at the lower corner; tells postup whenever the whole percentage of the x edge
-// done changes, and counts its ways in *statistika unless that is null. Bit for bit the
-// result of adding the cells one after another, only faster.
+// done changes (and stops there, returning the sum so far, when postup says not to go on),
+// and counts its ways in *statistika unless that is null. Bit for bit the result of adding
+// the cells one after another, only faster.
 double vypocti(double xod, double yod, double zod, double xdo, double ydo, double zdo, double d,
                int funkce, const HlaseniPostupu &postup, StatistikaJadra *statistika = nullptr);
 

@@ -33,7 +33,10 @@ struct Beh {
 Beh spocitej(const Box &b, int funkce, StatistikaJadra *statistika = nullptr)
 {
     Beh beh{0, ""};
-    HlaseniPostupu postup = [&](int procento) { beh.vystup += radek_postupu(7, procento); };
+    HlaseniPostupu postup = [&](int procento) {
+        beh.vystup += radek_postupu(7, procento);
+        return true;
+    };
     beh.hmotnost = vypocti(b.xod, b.yod, b.zod, b.xdo, b.ydo, b.zdo, b.d, funkce, postup,
                            statistika);
     return beh;
@@ -43,7 +46,10 @@ Beh spocitej(const Box &b, int funkce, StatistikaJadra *statistika = nullptr)
 Beh spocitej_primo(const Box &b, int funkce)
 {
     Beh beh{0, ""};
-    HlaseniPostupu postup = [&](int procento) { beh.vystup += radek_postupu(7, procento); };
+    HlaseniPostupu postup = [&](int procento) {
+        beh.vystup += radek_postupu(7, procento);
+        return true;
+    };
     beh.hmotnost = vypocti_primo(b.xod, b.yod, b.zod, b.xdo, b.ydo, b.zdo, b.d, funkce, postup);
     return beh;
 }
@@ -73,7 +79,10 @@ std::string popis(const Box &b)
     Beh primy = spocitej_primo(b, funkce);
     for (bool pamet : {true, false}) {
         Beh rychly{0, ""};
-        HlaseniPostupu postup = [&](int p) { rychly.vystup += radek_postupu(7, p); };
+        HlaseniPostupu postup = [&](int p) {
+            rychly.vystup += radek_postupu(7, p);
+            return true;
+        };
         rychly.hmotnost = vypocti_s_pameti(b.xod, b.yod, b.zod, b.xdo, b.ydo, b.zdo, b.d, funkce,
                                            pamet, postup, statistika);
         if (!stejne_bity(rychly.hmotnost, primy.hmotnost) || rychly.vystup != primy.vystup)

@@ -71,6 +71,65 @@ TEST(LogDelniku, JinySouborNezObycejnyJeOdmitnut)
     }
 }
 
+// A link of the log's name, to a file of someone else's or to nowhere.
+struct OdkazLogu {
+    Slozka s;
+    fs::path cil;
+    explicit OdkazLogu(bool na_soubor) : cil(s.cesta / (na_soubor ? "cenny.txt" : "nic.txt"))
+    {
+        if (na_soubor)
+            std::ofstream(cil) << "cenny obsah\n";
+        fs::create_symlink(cil, s.log());
+    }
+    // The target as the link found it: the same text, or still not there.
+    bool cil_nedotcen(bool na_soubor) const
+    {
+        if (!na_soubor)
+            return !fs::exists(fs::symlink_status(cil));
+        std::ifstream f(cil);
+        std::stringstream obsah;
+        obsah << f.rdbuf();
+        return obsah.str() == "cenny obsah\n";
+    }
+    // Names in the folder, the log's and the target's included.
+    size_t souboru() const
+    {
+        return (size_t)std::distance(fs::directory_iterator(s.cesta), fs::directory_iterator());
+    }
+};
+
+// The master replaces the link itself by an empty file with a new file's mode; nothing is
+// written through it and no temporary file is left.
+TEST(LogDelniku, OdkazNahradiPrazdnymSouboremACilNecha)
+{
+    mode_t maska = umask(0);
+    umask(maska);
+    for (bool na_soubor : {true, false}) {
+        OdkazLogu o(na_soubor);
+        std::string chyba;
+        ASSERT_TRUE(vyprazdni_log(o.s.log().c_str(), &chyba)) << chyba;
+        struct stat st;
+        ASSERT_EQ(lstat(o.s.log().c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode)) << na_soubor;
+        EXPECT_EQ(st.st_size, 0);
+        EXPECT_EQ(st.st_mode & 07777, 0666 & ~maska);
+        EXPECT_TRUE(o.cil_nedotcen(na_soubor)) << na_soubor;
+        EXPECT_EQ(o.souboru(), na_soubor ? 2u : 1u);
+        EXPECT_TRUE(pripis_do_logu(o.s.log().c_str(), "Delnik 1: Vytvoren\n"));
+        EXPECT_EQ(o.s.obsah(), "Delnik 1: Vytvoren\n");
+    }
+}
+
+// A link planted during the run is never written through by a worker.
+TEST(LogDelniku, PripisNeprojdeOdkazem)
+{
+    for (bool na_soubor : {true, false}) {
+        OdkazLogu o(na_soubor);
+        EXPECT_FALSE(pripis_do_logu(o.s.log().c_str(), "Delnik 1: Vytvoren\n")) << na_soubor;
+        EXPECT_TRUE(o.cil_nedotcen(na_soubor)) << na_soubor;
+    }
+}
+
 TEST(LogDelniku, NevytvoritelnyLogMaSvouZpravu)
 {
     Slozka s;

@@ -2,6 +2,8 @@
 // kubo-main: the mass of a cuboid by the midpoint rule, cut into slabs along x and computed
 // by kubo-worker tasks of a PVM virtual machine, each given its next slab as soon as it
 // returns the last one.
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -83,13 +85,20 @@ static void zachytavej_preruseni()
         sigaction(signal, &akce, nullptr);
 }
 
-// An interrupted run's workers are killed, as they read no stop while they compute a slab.
+// Kills the workers that may still be computing, as they read no stop while they compute a
+// slab; a kill that fails is told on kam.
+static void zabij_delniky(const BehHlavniho &beh, FILE *kam)
+{
+    std::string chyba;
+    if (!zabij_pracujici(beh, &chyba))
+        fprintf(kam, "Hlavni %d: %s\n", beh.mytid, chyba.c_str());
+}
+
+// An interrupted run's workers are killed.
 static void zabij_pri_preruseni(const BehHlavniho &beh)
 {
     printf("Hlavni %d: Prerusen signalem %d, ukoncuji delniky\n", beh.mytid, (int)prerusen);
-    std::string chyba;
-    if (!zabij_pracujici(beh, &chyba))
-        printf("Hlavni %d: %s\n", beh.mytid, chyba.c_str());
+    zabij_delniky(beh, stdout);
 }
 
 // Joins PVM, runs and leaves it; the report's last lines and the exit status. A run given
@@ -107,6 +116,8 @@ static int spocitej(BehHlavniho &beh)
         printf("Hlavni %d: %s\n", beh.mytid, chyba.c_str());
     if (prerusen)
         zabij_pri_preruseni(beh);
+    else if (!hotovo && !vystup_zapsan())
+        zabij_delniky(beh, stderr);  // nobody could read their total
     odhlas_z_pvm();
     if (!hotovo)
         return 1;
@@ -127,6 +138,8 @@ static int spust(int argc, char *argv[])
     }
     BehHlavniho beh;
     beh.prerusen = &prerusen;
+    // How far the run is, for a user who watches; standard output stays the report alone.
+    beh.prubeh.kam = isatty(STDERR_FILENO) ? stderr : nullptr;
     std::string chyba;
     if (!nacti_parametry(argv + 1, beh.parametry, chyba)) {
         fprintf(stderr, "%s\n", chyba.c_str());

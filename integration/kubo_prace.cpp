@@ -2,24 +2,13 @@
 // The integration master's plan: its arguments and the slabs it hands out, without PVM.
 #include "kubo_prace.h"
 
-#include <cerrno>
-#include <cstdarg>
+#include <cctype>
+#include <climits>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-
-// Reads a leading decimal integer as "%d" does, but refuses values outside int instead of
-// wrapping them.
-static bool cti_cele_cislo(const char *text, int &hodnota)
-{
-    char *konec;
-    errno = 0;
-    long cislo = strtol(text, &konec, 10);
-    if (konec == text || errno == ERANGE || cislo < -2147483647L - 1 || cislo > 2147483647L)
-        return false;
-    hodnota = (int)cislo;
-    return true;
-}
+#include <cstring>
 
 std::string naformatuj(const char *format, ...)
 {
@@ -31,7 +20,71 @@ std::string naformatuj(const char *format, ...)
     return radek;
 }
 
-// An unreadable edge reads as 0 and is allowed; an infinite or NaN edge is not a cuboid.
+// The arguments by the names the usage text gives them.
+static const char *const NAZVY_ARGUMENTU[7] = {"<x>", "<y>", "<z>", "<d>", "<c. funkce>",
+                                               "<pocet vlaken>", "<velikost prace>"};
+
+// Longest part of an argument a message quotes.
+static const size_t NEJDELSI_UKAZKA = 40;
+
+// The argument as a message quotes it: printable, and cut short when long, so that the
+// message stays one line of a reasonable length.
+static std::string ukazka(const char *text)
+{
+    std::string s;
+    for (const char *c = text; *c != '\0' && s.size() < NEJDELSI_UKAZKA; c++)
+        s.push_back(isprint((unsigned char)*c) ? *c : '?');
+    if (strlen(text) > NEJDELSI_UKAZKA)
+        s += "...";
+    return s;
+}
+
+// Whether text is wholly a number as strtod reads one (blanks before it allowed, as strtod
+// allows them), its value in hodnota.
+static bool je_realne_cislo(const char *text, double &hodnota)
+{
+    char *konec;
+    hodnota = strtod(text, &konec);
+    return konec != text && *konec == '\0';
+}
+
+// Reads argument i, wholly a real number. A comma is the decimal mark a Czech user is used
+// to: the message says to use a point, with the number so written where that is one.
+static bool cti_realne(int i, const char *text, double &hodnota, std::string &chyba)
+{
+    if (je_realne_cislo(text, hodnota))
+        return true;
+    chyba = naformatuj("Argument %s \"%s\" neni cislo", NAZVY_ARGUMENTU[i], ukazka(text).c_str());
+    if (strchr(text, ',') != nullptr) {
+        std::string s_teckou = text;
+        for (char &znak : s_teckou)
+            znak = znak == ',' ? '.' : znak;
+        double opraveno;
+        chyba += ": desetinnou cast oddelte teckou, ne carkou";
+        if (je_realne_cislo(s_teckou.c_str(), opraveno))
+            chyba += " (" + ukazka(s_teckou.c_str()) + ")";
+    }
+    chyba += ".";
+    return false;
+}
+
+// Reads argument i, wholly a decimal integer as "%d" reads one, with nothing after it. One
+// beyond int is taken as the nearest int, which the checks then treat as the large number
+// it is.
+static bool cti_cele(int i, const char *text, int &hodnota, std::string &chyba)
+{
+    char *konec;
+    long cislo = strtol(text, &konec, 10);
+    if (konec == text || *konec != '\0') {
+        chyba = naformatuj("Argument %s \"%s\" neni cele cislo.", NAZVY_ARGUMENTU[i],
+                           ukazka(text).c_str());
+        return false;
+    }
+    hodnota = cislo < INT_MIN ? INT_MIN : cislo > INT_MAX ? INT_MAX : (int)cislo;
+    return true;
+}
+
+// An infinite or NaN edge is not a cuboid.
 static bool over_hrany(const Kvadr &kvadr, std::string &chyba)
 {
     for (double hrana : {kvadr.x, kvadr.y, kvadr.z})
@@ -97,19 +150,19 @@ static bool over_hmotnost(const ParametryBehu &p, std::string &chyba)
 
 bool nacti_parametry(const char *const argumenty[7], ParametryBehu &p, std::string &chyba)
 {
-    p.kvadr.x = atof(argumenty[0]);
-    p.kvadr.y = atof(argumenty[1]);
-    p.kvadr.z = atof(argumenty[2]);
-    p.d = atof(argumenty[3]);
-    // An unreadable density number stays 0 and gives density 0, as the usage text allows.
-    p.druh_funkce = 0;
-    cti_cele_cislo(argumenty[4], p.druh_funkce);
-    if (!cti_cele_cislo(argumenty[5], p.pocet_delniku) || p.pocet_delniku < 1 ||
-        p.pocet_delniku > MAX_DELNIKU) {
+    double *realne[] = {&p.kvadr.x, &p.kvadr.y, &p.kvadr.z, &p.d};
+    int *cele[] = {&p.druh_funkce, &p.pocet_delniku, &p.velikost_prace};
+    for (int i = 0; i < 4; i++)
+        if (!cti_realne(i, argumenty[i], *realne[i], chyba))
+            return false;
+    for (int i = 0; i < 3; i++)
+        if (!cti_cele(4 + i, argumenty[4 + i], *cele[i], chyba))
+            return false;
+    if (p.pocet_delniku < 1 || p.pocet_delniku > MAX_DELNIKU) {
         chyba = naformatuj("Pocet delniku musi byt cele cislo od 1 do %d.", MAX_DELNIKU);
         return false;
     }
-    if (!cti_cele_cislo(argumenty[6], p.velikost_prace) || p.velikost_prace < 1) {
+    if (p.velikost_prace < 1) {
         chyba = "Velikost prace musi byt cele cislo, nejmene 1 (procento hrany x).";
         return false;
     }

@@ -27,8 +27,8 @@ struct ParametryBehu {
 };
 
 // Reads the seven arguments (x, y, z, step, density number, workers, unit size) into p.
-// Returns false with a one-line Czech message in chyba when a value would make the run
-// impossible or endless.
+// Returns false with a one-line Czech message in chyba when an argument is not wholly a
+// number (the message names it), or when a value would make the run impossible or endless.
 bool nacti_parametry(const char *const argumenty[7], ParametryBehu &p, std::string &chyba);
 
 // The unit that starts zadana_prace percent into the x edge, and in zadana_prace the share

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Fuzz target: kubo-main's seven arguments. Arbitrary strings must end either in a message
-// or in parameters with which the run is finite: workers within the table, a unit size of at
+// or in arguments that are wholly numbers and parameters with which the run is finite: workers within the table, a unit size of at
 // least one percent, a finite step that moves every coordinate, a finite cell volume, and a
 // plan of at most 100 slabs that reaches the full x edge.
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -23,6 +24,15 @@ static std::vector<std::string> argumenty(const uint8_t *data, size_t size)
     }
     kusy.resize(7);
     return kusy;
+}
+
+// An accepted argument is wholly a number: never empty, no decimal comma, nothing after it.
+static void over_cisla(const std::vector<std::string> &kusy)
+{
+    for (const std::string &kus : kusy)
+        if (kus.empty() || kus.find(',') != std::string::npos ||
+            isspace((unsigned char)kus.back()))
+            abort();
 }
 
 static void over_konecnost(const ParametryBehu &p)
@@ -50,8 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         argv[i] = kusy[i].c_str();
     ParametryBehu p;
     std::string chyba;
-    if (nacti_parametry(argv, p, chyba))
+    if (nacti_parametry(argv, p, chyba)) {
+        over_cisla(kusy);
         over_konecnost(p);
+    }
     else if (chyba.empty() || chyba.find('\n') != std::string::npos)
         abort();
     return 0;

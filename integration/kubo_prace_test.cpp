@@ -33,13 +33,122 @@ TEST(Parametry, PrikladZNapovedy)
     EXPECT_EQ(p.velikost_prace, 5);
 }
 
-TEST(Parametry, NeciselneHranyAFunkceZustavajiNulou)
+// One argument as the user may type it: what the master reads from it, or the message that
+// refuses it, and why, as a sentence.
+struct ZapsaneCislo {
+    const char *text;
+    double hodnota;      // read, when zprava is null
+    const char *zprava;  // the whole message refusing it, or null
+    const char *proc;
+};
+
+void PrintTo(const ZapsaneCislo &c, std::ostream *os) { *os << '"' << c.text << "\": " << c.proc; }
+
+// The example run with argument i replaced by text.
+bool nacti_s_argumentem(int i, const char *text, ParametryBehu &p, std::string &chyba)
 {
-    ParametryBehu p;
-    std::string chyba;
-    ASSERT_TRUE(nacti({{"abc", "10", "1", "0.5", "x", "2", "50"}}, p, chyba)) << chyba;
-    EXPECT_EQ(p.kvadr.x, 0.0);
-    EXPECT_EQ(p.druh_funkce, 0);
+    Argumenty arg = {{"20", "10", "1", "0.5", "1", "5", "5"}};
+    arg.a[i] = text;
+    return nacti(arg, p, chyba);
+}
+
+const ZapsaneCislo ROZMERY_X[] = {
+    {"20", 20, nullptr, "A whole number is a real number."},
+    {"20.5", 20.5, nullptr, "A decimal point is the decimal mark."},
+    {".5", 0.5, nullptr, "The whole part may be left out."},
+    {"5.", 5, nullptr, "The decimal part may be left out."},
+    {"+3", 3, nullptr, "A plus sign is allowed."},
+    {"-0", 0, nullptr, "A negative zero is a number (an edge of no length)."},
+    {"1e2", 100, nullptr, "An exponent is part of a real number."},
+    {"2.5E-1", 0.25, nullptr, "The exponent's letter may be capital and its sign negative."},
+    {"0x1p3", 8, nullptr, "A hexadecimal real is read as strtod reads it."},
+    {" 7", 7, nullptr, "Blanks before the number are skipped, as strtod skips them."},
+    {"1e-400", 0, nullptr, "A number too small for a double is still a number, read as 0."},
+    {"20,5", 0,
+     "Argument <x> \"20,5\" neni cislo: desetinnou cast oddelte teckou, ne carkou (20.5).",
+     "A decimal comma is refused with the number written with a point."},
+    {"1,2,5", 0, "Argument <x> \"1,2,5\" neni cislo: desetinnou cast oddelte teckou, ne carkou.",
+     "Commas that no point would mend are refused with the advice alone."},
+    {"20abc", 0, "Argument <x> \"20abc\" neni cislo.", "Letters after the number are refused."},
+    {"5 ", 0, "Argument <x> \"5 \" neni cislo.", "A blank after the number is refused."},
+    {"1e", 0, "Argument <x> \"1e\" neni cislo.", "An exponent without digits is refused."},
+    {"1..2", 0, "Argument <x> \"1..2\" neni cislo.", "A second point is refused."},
+    {"abc", 0, "Argument <x> \"abc\" neni cislo.", "A word is refused, not read as 0."},
+    {"", 0, "Argument <x> \"\" neni cislo.", "An empty argument is refused, not read as 0."},
+    {"--5", 0, "Argument <x> \"--5\" neni cislo.", "Two signs are refused."},
+    {"2\n0", 0, "Argument <x> \"2?0\" neni cislo.",
+     "A control character is refused and quoted as ?, so the message stays one line."},
+    {"12345678901234567890123456789012345678901234567890x", 0,
+     "Argument <x> \"1234567890123456789012345678901234567890...\" neni cislo.",
+     "A long argument is quoted by its first 40 characters."},
+};
+
+TEST(Parametry, RozmerJeCisloBezZbytkuNeboJeOdmitnut)
+{
+    for (const ZapsaneCislo &c : ROZMERY_X) {
+        ParametryBehu p;
+        std::string chyba;
+        bool prijato = nacti_s_argumentem(0, c.text, p, chyba);
+        EXPECT_EQ(prijato, c.zprava == nullptr) << ::testing::PrintToString(c) << chyba;
+        if (c.zprava == nullptr)
+            EXPECT_EQ(p.kvadr.x, c.hodnota) << ::testing::PrintToString(c);
+        else
+            EXPECT_EQ(chyba, c.zprava) << ::testing::PrintToString(c);
+    }
+}
+
+// Each real argument names itself; the step's comma gets the same advice.
+TEST(Parametry, KazdyRealnyArgumentSeJmenuje)
+{
+    const char *nazvy[] = {"<x>", "<y>", "<z>", "<d>"};
+    for (int i = 0; i < 4; i++) {
+        ParametryBehu p;
+        std::string chyba;
+        EXPECT_FALSE(nacti_s_argumentem(i, "0,25", p, chyba));
+        EXPECT_EQ(chyba, std::string("Argument ") + nazvy[i] +
+                             " \"0,25\" neni cislo: desetinnou cast oddelte teckou, ne carkou (0.25).");
+    }
+}
+
+const ZapsaneCislo CELA_CISLA[] = {
+    {"5", 5, nullptr, "Digits alone are a whole number."},
+    {"+5", 5, nullptr, "A plus sign is allowed, as %d allows it."},
+    {"007", 7, nullptr, "Leading zeros are decimal, not octal."},
+    {" 5", 5, nullptr, "Blanks before the number are skipped, as %d skips them."},
+    {"99999999999", 2147483647, nullptr, "A whole number beyond int is read as the largest int."},
+    {"5abc", 0, "neni cele cislo.", "Letters after the number are refused, not dropped."},
+    {"1e2", 0, "neni cele cislo.", "An exponent makes no whole number, so 1e2 is not 1."},
+    {"5.0", 0, "neni cele cislo.", "A decimal point makes no whole number."},
+    {"5,0", 0, "neni cele cislo.", "A decimal comma makes no whole number."},
+    {"0x10", 0, "neni cele cislo.", "A hexadecimal number is refused, not read as 0."},
+    {"5 ", 0, "neni cele cislo.", "A blank after the number is refused."},
+    {"", 0, "neni cele cislo.", "An empty argument is refused, not read as 0."},
+    {"pet", 0, "neni cele cislo.", "A number in words is refused."},
+};
+
+// Density number, worker count and unit size are read alike; a refusal names the argument.
+TEST(Parametry, CeleArgumentyJsouCelaCislaNeboJsouOdmitnuty)
+{
+    const char *nazvy[] = {"<c. funkce>", "<pocet vlaken>", "<velikost prace>"};
+    for (int i = 0; i < 3; i++)
+        for (const ZapsaneCislo &c : CELA_CISLA) {
+            ParametryBehu p;
+            std::string chyba;
+            bool prijato = nacti_s_argumentem(4 + i, c.text, p, chyba);
+            int precteno[] = {p.druh_funkce, p.pocet_delniku, p.velikost_prace};
+            if (c.zprava != nullptr) {
+                EXPECT_FALSE(prijato) << nazvy[i] << ::testing::PrintToString(c);
+                EXPECT_EQ(chyba, std::string("Argument ") + nazvy[i] + " \"" + c.text + "\" " +
+                                     c.zprava);
+            } else if (prijato) {
+                EXPECT_EQ(precteno[i], c.hodnota) << nazvy[i] << ::testing::PrintToString(c);
+            } else {
+                // Read, and then refused for its value: too many workers.
+                EXPECT_EQ(i, 1) << ::testing::PrintToString(c) << chyba;
+                EXPECT_EQ(chyba, "Pocet delniku musi byt cele cislo od 1 do 256.")
+                    << nazvy[i] << ::testing::PrintToString(c);
+            }
+        }
 }
 
 TEST(Parametry, SpatneHodnotyMajiKazdaSvouZpravu)
@@ -50,11 +159,11 @@ TEST(Parametry, SpatneHodnotyMajiKazdaSvouZpravu)
     } pripady[] = {
         {{{"1", "1", "1", "0.1", "1", "0", "5"}}, "Pocet delniku musi byt cele cislo od 1 do 256."},
         {{{"1", "1", "1", "0.1", "1", "-3", "5"}}, "Pocet delniku"},
-        {{{"1", "1", "1", "0.1", "1", "pet", "5"}}, "Pocet delniku"},
+        {{{"1", "1", "1", "0.1", "1", "pet", "5"}}, "Argument <pocet vlaken> \"pet\" neni cele cislo."},
         {{{"1", "1", "1", "0.1", "1", "257", "5"}}, "Pocet delniku"},
         {{{"1", "1", "1", "0.1", "1", "99999999999", "5"}}, "Pocet delniku"},
         {{{"1", "1", "1", "0.1", "1", "2", "0"}}, "Velikost prace"},
-        {{{"1", "1", "1", "0.1", "1", "2", "x"}}, "Velikost prace"},
+        {{{"1", "1", "1", "0.1", "1", "2", "x"}}, "Argument <velikost prace> \"x\" neni cele cislo."},
         {{{"1", "1", "1", "0", "1", "2", "5"}}, "Integracni krok musi byt kladne cislo."},
         {{{"1", "1", "1", "-0.1", "1", "2", "5"}}, "Integracni krok"},
         {{{"1", "1", "1", "nan", "1", "2", "5"}}, "Integracni krok nan neni konecne cislo."},
@@ -66,7 +175,7 @@ TEST(Parametry, SpatneHodnotyMajiKazdaSvouZpravu)
         {{{"1e103", "1e103", "1e103", "1e102", "2", "2", "5"}},
          "Hmotnost kvadru 1e+103 x 1e+103 x 1e+103 s krokem 1e+102 by nebyla konecne cislo."},
         {{{"1e100", "1e100", "1e110", "1e99", "1", "2", "5"}}, "Hmotnost kvadru"},
-        {{{"1", "1", "1", "krok", "1", "2", "5"}}, "Integracni krok"},
+        {{{"1", "1", "1", "krok", "1", "2", "5"}}, "Argument <d> \"krok\" neni cislo."},
         {{{"1e20", "1", "1", "0.5", "1", "2", "5"}}, "prilis maly"},
         {{{"1", "1", "inf", "0.5", "1", "2", "5"}}, "Rozmer kvadru inf neni konecne cislo."},
         {{{"inf", "1", "1", "1", "1", "5", "5"}}, "Rozmer kvadru inf neni konecne cislo."},

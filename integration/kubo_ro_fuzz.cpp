@@ -57,7 +57,10 @@ struct Beh {
 static Beh spocitej(bool primo, bool pamet, const double *box, int funkce)
 {
     Beh beh{0, ""};
-    HlaseniPostupu postup = [&](int procento) { beh.vystup += radek_postupu(1, procento); };
+    HlaseniPostupu postup = [&](int procento) {
+        beh.vystup += radek_postupu(1, procento);
+        return true;
+    };
     double m = primo ? vypocti_primo(box[0], box[1], box[2], box[3], box[4], box[5], box[6],
                                      funkce, postup)
                      : vypocti_s_pameti(box[0], box[1], box[2], box[3], box[4], box[5], box[6],

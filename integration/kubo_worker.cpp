@@ -36,10 +36,18 @@ static bool zpracuj_jednotku(BehDelnika &beh, std::string *chyba)
     int funkce;
     if (!rozbal_jednotku(&j, &d, &funkce, chyba))
         return false;
-    HlaseniPostupu postup = [&beh](int procento) {
+    // A master that is gone, killed outright or not, would take no result: the slab is given
+    // up at its next percent rather than computed for nobody.
+    bool hlavni_pryc = false;
+    HlaseniPostupu postup = [&beh, &hlavni_pryc](int procento) {
         printf("%s", radek_postupu(beh.mytid, procento).c_str());
+        hlavni_pryc = hlavni_skoncil();
+        return !hlavni_pryc;
     };
     double dilci = vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d, funkce, postup);
+    // The notice is still waiting: the loop takes it next and ends with its reason.
+    if (hlavni_pryc)
+        return true;
     log(beh, naformatuj("Delnik %d: Dilci hmotnost: %6.10f\n", beh.mytid, dilci));
     return posli_vysledek(beh.chief_tid, beh.mytid, dilci, chyba);
 }

@@ -82,6 +82,9 @@ bool prijmi_ohlaseni(int *hlavni, std::string *chyba)
 
 bool hlidej_hlavniho(int hlavni, std::string *chyba) { return hlidej_konec_uloh({hlavni}, chyba); }
 
+// A failed probe means no daemon to probe: the master is as good as gone.
+bool hlavni_skoncil() { return pvm_probe(-1, ZNACKA_KONEC_ULOHY) != 0; }
+
 bool posli_pripraven(int hlavni, int mytid, std::string *chyba)
 {
     return zacni_zpravu(chyba) && zabal(&mytid, 1, chyba) &&

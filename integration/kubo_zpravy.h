@@ -63,6 +63,9 @@ bool posli_konec(const std::vector<int> &delnici, std::string *chyba);
 bool prijmi_ohlaseni(int *hlavni, std::string *chyba);
 // Worker: asks the daemons for a notice of the master's end.
 bool hlidej_hlavniho(int hlavni, std::string *chyba);
+// Worker: whether the notice of the master's end has come (or this host's daemon is gone),
+// looked at without waiting and left for the next receive to take.
+bool hlavni_skoncil();
 // Worker mytid to master hlavni: ready (tag 5).
 bool posli_pripraven(int hlavni, int mytid, std::string *chyba);
 // Worker mytid to master hlavni: the partial mass of its unit (tag 8).

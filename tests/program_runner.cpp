@@ -70,6 +70,10 @@ static void exec_child(const std::vector<std::string> &argv, const std::string &
     dup2(err, 2);
     // The child gets its own process group so that a timeout can stop it with all it started.
     setpgid(0, 0);
+    // The runner's own SIGPIPE is ignored for its writes to the child's input; an ignored
+    // signal would pass on through exec, and hide from the tests what a closed pipe does to
+    // a program run as a user runs it.
+    signal(SIGPIPE, SIG_DFL);
     if (chdir(dir.c_str()) != 0)
         _exit(126);
     for (const std::string &entry : extra_env)

@@ -31,7 +31,10 @@ namespace {
 std::vector<std::string> ocekavany_postup(const Kvadr &k, double d, int funkce, int velikost)
 {
     std::string vystup;
-    HlaseniPostupu postup = [&](int procento) { vystup += radek_postupu(0, procento); };
+    HlaseniPostupu postup = [&](int procento) {
+        vystup += radek_postupu(0, procento);
+        return true;
+    };
     for (const Jednotka &j : plan_jednotek(k, velikost))
         vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d, funkce, postup);
     std::vector<std::string> radky = matching(vystup, "Delnik \\d+: (Pocitam .*)");
