@@ -8,6 +8,7 @@
 
 #include "cesta_cpu.h"
 #include "kubo_jadro_vnitrni.h"
+#include "kubo_osa.h"
 #include "kubo_ro.h"
 #include "kubo_soucet.h"
 
@@ -55,19 +56,15 @@ double vypocti_primo(double xod, double yod, double zod, double xdo, double ydo,
     return soucet;
 }
 
-// Coordinates up to the largest sequence held in memory; longer ones fall back to
-// the cell-by-cell kernel rather than allocate without bound.
-static const size_t NEJVIC_SOURADNIC = size_t(1) << 22;
-
-// Midpoints of the cells along one axis, or false when there are more than NEJVIC_SOURADNIC.
-static bool stredy_bunek(double od, double po, double d, std::vector<double> &stredy)
+// The cells along one axis as the loops visit them, their midpoints held whole when there
+// are at most volby.cela_osa, else volby.usek_osy at a time; false when the loop never ends.
+static bool priprav_osu(double od, double po, double d, const VolbyJadra &volby, StredyOsy &osa)
 {
-    stredy.clear();
-    for (double t = od; t < po; t += d) {
-        if (stredy.size() == NEJVIC_SOURADNIC)
-            return false;
-        stredy.push_back(t + d / 2.0);
-    }
+    if (!souradnice_na_ose(od, po, d, osa.useky))
+        return false;
+    osa.pocet = pocet_souradnic(osa.useky);
+    osa.d = d;
+    osa.delka = osa.pocet <= volby.cela_osa ? osa.pocet : volby.usek_osy;
     return true;
 }
 
@@ -138,30 +135,45 @@ struct Vrstvy {
     StatistikaJadra &statistika;
 };
 
+// ny * nz equal terms added to soucet, a count that need not fit 64 bits: in runs of at most
+// 2^63, until an addition would leave the sum as it is, as it then would every time after.
+static double pricti_stejne_vrstvu(double soucet, double clen, uint64_t ny, uint64_t nz,
+                                   StatistikaJadra &statistika)
+{
+    const uint64_t NEJVIC_NAJEDNOU = uint64_t(1) << 63;
+    for (unsigned __int128 zbyva = (unsigned __int128)ny * nz; zbyva > 0;) {
+        uint64_t n = zbyva > NEJVIC_NAJEDNOU ? NEJVIC_NAJEDNOU : (uint64_t)zbyva;
+        soucet = pricti_stejne(soucet, clen, n, statistika);
+        zbyva -= n;
+        if (bity(soucet + clen) == bity(soucet))
+            break;
+    }
+    return soucet;
+}
+
 // One slab of cells at a fixed x (its midpoint xs): the y and z loops.
 static double pricti_vrstvu(double soucet, double xs, Vrstvy &v)
 {
     if (v.vrstva_xyz != nullptr)
         return v.vrstva_xyz(soucet, xs, v.radky, v.statistika);
     // The density is the same in all cells of the slab: its value at any y and z.
-    return pricti_stejne(soucet, ro(xs, 0.0, 0.0, v.funkce) * v.radky.objem,
-                         (unsigned long long)v.radky.ys.size() * v.radky.zs.size(),
-                         v.statistika);
+    return pricti_stejne_vrstvu(soucet, ro(xs, 0.0, 0.0, v.funkce) * v.radky.objem,
+                                v.radky.y.pocet, v.radky.z.pocet, v.statistika);
 }
 
-double vypocti_s_pameti(double xod, double yod, double zod, double xdo, double ydo, double zdo,
-                        double d, int funkce, bool pamet_radku, const HlaseniPostupu &postup,
-                        StatistikaJadra *statistika)
+double vypocti_s_volbami(double xod, double yod, double zod, double xdo, double ydo, double zdo,
+                         double d, int funkce, const VolbyJadra &volby,
+                         const HlaseniPostupu &postup, StatistikaJadra *statistika)
 {
     StatistikaJadra nepocitana = {};
     Vrstvy v{{{}, {}, d * d * d, {}}, funkce, nullptr, statistika ? *statistika : nepocitana};
     RadkyVrstev &r = v.radky;
-    if (!(d > 0) || !stredy_bunek(yod, ydo, d, r.ys) || !stredy_bunek(zod, zdo, d, r.zs))
+    if (!(d > 0) || !priprav_osu(yod, ydo, d, volby, r.y) || !priprav_osu(zod, zdo, d, volby, r.z))
         return vypocti_primo(xod, yod, zod, xdo, ydo, zdo, d, funkce, postup);
     if (tvar_hustoty(funkce) == HUSTOTA_SOUCET_SOURADNIC) {
         v.vrstva_xyz = vrstva_xyz_cesty();
-        if (pamet_radku)
-            priprav_pamet((xdo - xod) / d * (double)r.ys.size(), r.pamet);
+        if (volby.pamet_radku)
+            priprav_pamet((xdo - xod) / d * (double)r.y.pocet, r.pamet);
     }
     double soucet = 0.0;
     int naposledy = 0;
@@ -176,5 +188,6 @@ double vypocti_s_pameti(double xod, double yod, double zod, double xdo, double y
 double vypocti(double xod, double yod, double zod, double xdo, double ydo, double zdo, double d,
                int funkce, const HlaseniPostupu &postup, StatistikaJadra *statistika)
 {
-    return vypocti_s_pameti(xod, yod, zod, xdo, ydo, zdo, d, funkce, true, postup, statistika);
+    return vypocti_s_volbami(xod, yod, zod, xdo, ydo, zdo, d, funkce, VolbyJadra(), postup,
+                             statistika);
 }

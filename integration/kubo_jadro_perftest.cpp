@@ -4,8 +4,9 @@
 // cells' terms one after another); for density 3, the terms alone, ((xm + ym) + zm) * vol made
 // and summed in vector lanes of each width (not exact: the floor of any kernel that makes every
 // term); and the kernel without its memory of rows' sums. On one 5 % slab of the README
-// example, on its whole cuboid and on one 5 % slab of a 7 x 3 x 1 box with step 0.001 (more
-// row values than the memory holds); then how the fast kernel did its work there, and the
+// example, on its whole cuboid, on one 5 % slab of a 7 x 3 x 1 box with step 0.001 (more
+// row values than the memory holds) and on one of a box whose rows are longer than the kernel
+// holds at once; then how the fast kernel did its work there, and the
 // whole slab plan in one process, the baseline of the end-to-end PVM benchmark
 // (scripts/bench-integration.sh).
 #include <benchmark/benchmark.h>
@@ -35,7 +36,10 @@ const Pripad PRIPADY[] = {
     {"slab", Kvadr{20, 10, 1}, 0.005, false},
     {"cuboid", Kvadr{20, 10, 1}, 0.005, true},
     {"7x3x1/0.001", Kvadr{7, 3, 1}, 0.001, false},
+    // Rows of 4.5 million cells, past what the kernel holds of an axis at once.
+    {"longrows", Kvadr{0.00002, 0.00001, 4.5}, 1e-6, false},
 };
+const int POCET_PRIPADU = sizeof PRIPADY / sizeof PRIPADY[0];
 
 std::vector<Jednotka> jednotky(int rozsah)
 {
@@ -98,8 +102,10 @@ double jen_cleny(const Jednotka &j, double d, int)
 
 double s_pameti(const Jednotka &j, double d, int funkce, bool pamet, StatistikaJadra *statistika)
 {
-    return vypocti_s_pameti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d, funkce, pamet,
-                            HlaseniPostupu(), statistika);
+    VolbyJadra volby;
+    volby.pamet_radku = pamet;
+    return vypocti_s_volbami(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d, funkce, volby,
+                             HlaseniPostupu(), statistika);
 }
 
 // The kernel without a progress sink, as a worker runs it but for the lines.
@@ -144,7 +150,7 @@ const CestaCpu CESTY[] = {CESTA_SSE2, CESTA_AVX2, CESTA_AVX512};
 // in use as well.
 void argumenty(benchmark::internal::Benchmark *b, bool vsechny_funkce)
 {
-    for (int rozsah = 0; rozsah < 3; rozsah++) {
+    for (int rozsah = 0; rozsah < POCET_PRIPADU; rozsah++) {
         for (CestaCpu cesta : CESTY)
             if (cpu_umi(cesta))
                 b->Args({rozsah, 3, cesta});
@@ -156,7 +162,7 @@ void argumenty(benchmark::internal::Benchmark *b, bool vsechny_funkce)
 void vsechny(benchmark::internal::Benchmark *b) { argumenty(b, true); }
 void jen_treti(benchmark::internal::Benchmark *b) { argumenty(b, false); }
 
-BENCHMARK(RetezSoucetu)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(RetezSoucetu)->DenseRange(0, POCET_PRIPADU - 1)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(Integrace, nove)->Name("Novy")->Apply(vsechny)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(Integrace, bez_pameti)
     ->Name("BezPameti")
@@ -192,7 +198,7 @@ public:
 // against the floor of the same width (time over the floor's time) and without its memory.
 void vypis_pomery(std::map<std::string, double> &rychlost)
 {
-    for (int rozsah = 0; rozsah < 3; rozsah++)
+    for (int rozsah = 0; rozsah < POCET_PRIPADU; rozsah++)
         for (int funkce = 1; funkce <= 3; funkce++)
             for (CestaCpu cesta : CESTY) {
                 std::string klic = "/" + std::to_string(rozsah) + "/" + std::to_string(funkce) +

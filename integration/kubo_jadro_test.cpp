@@ -11,6 +11,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cesta_cpu.h"
@@ -71,25 +72,36 @@ std::string popis(const Box &b)
     return text;
 }
 
-// The fast kernel, with its memory of rows' sums and without it, on the path in use gives the
-// very bits and lines of the cell-by-cell one.
+// The layouts the fast kernel is checked in: as it runs, without its memory of rows' sums, and
+// with every axis held a few midpoints at a time, as it holds the rows of a long axis.
+std::vector<std::pair<const char *, VolbyJadra>> rozvrzeni()
+{
+    VolbyJadra bez_pameti, po_usecich;
+    bez_pameti.pamet_radku = false;
+    po_usecich.cela_osa = 0;
+    po_usecich.usek_osy = 13;
+    return {{"", VolbyJadra()}, {" without memory", bez_pameti}, {" in stretches", po_usecich}};
+}
+
+// The fast kernel, in every layout, on the path in use gives the very bits and lines of the
+// cell-by-cell one.
 ::testing::AssertionResult shodny_s_primym(const Box &b, int funkce,
                                            StatistikaJadra *statistika = nullptr)
 {
     Beh primy = spocitej_primo(b, funkce);
-    for (bool pamet : {true, false}) {
+    for (const auto &[nazev, volby] : rozvrzeni()) {
         Beh rychly{0, ""};
         HlaseniPostupu postup = [&](int p) {
             rychly.vystup += radek_postupu(7, p);
             return true;
         };
-        rychly.hmotnost = vypocti_s_pameti(b.xod, b.yod, b.zod, b.xdo, b.ydo, b.zdo, b.d, funkce,
-                                           pamet, postup, statistika);
+        rychly.hmotnost = vypocti_s_volbami(b.xod, b.yod, b.zod, b.xdo, b.ydo, b.zdo, b.d,
+                                            funkce, volby, postup, statistika);
         if (!stejne_bity(rychly.hmotnost, primy.hmotnost) || rychly.vystup != primy.vystup)
             return ::testing::AssertionFailure()
-                   << nazev_cesty_cpu(cesta_cpu()) << (pamet ? "" : " without memory")
-                   << ", funkce " << funkce << ", box " << popis(b) << ": "
-                   << presne(rychly.hmotnost) << " instead of " << presne(primy.hmotnost)
+                   << nazev_cesty_cpu(cesta_cpu()) << nazev << ", funkce " << funkce << ", box "
+                   << popis(b) << ": " << presne(rychly.hmotnost) << " instead of "
+                   << presne(primy.hmotnost)
                    << (rychly.vystup != primy.vystup ? ", other progress lines" : "");
     }
     return ::testing::AssertionSuccess();
@@ -289,6 +301,34 @@ TEST_P(NaCeste, VelkeKvadryJsouBitoveShodne)
     EXPECT_TRUE(shodny_s_primym({0, 0, 0, 1000, 100, 100, 0.3}, 3));
     for (int funkce : {1, 2})
         EXPECT_TRUE(shodny_s_primym({0, 0, 0, 1000, 100, 100, 1}, funkce));
+}
+
+// Axes longer than the kernel holds at once (2^22 midpoints), z and y, in boxes a few cells
+// thin elsewhere, so that the cell-by-cell kernel stays quick; summed in blocks (rows of 8
+// cells at least), not one cell at a time.
+TEST_P(NaCeste, RadyDelsiNezDrzenaOsaJsouBitoveShodne)
+{
+    const double d = 1e-6;
+    const Box podel_z{0, 0, 0, d, 2 * d, 4.3, d}, podel_y{0.25, 0.5, 0, 0.25 + d, 4.82, 7.5 * d, d};
+    for (const Box &b : {podel_z, podel_y}) {
+        for (int funkce : {1, 2, 3})
+            EXPECT_TRUE(shodny_s_primym(b, funkce));
+        StatistikaJadra statistika = {};
+        spocitej(b, 3, &statistika);
+        EXPECT_GT(statistika.bloky, 0u);
+        EXPECT_LT(statistika.scitani_po_jednom * 100, pocet_bunek(b)) << popis(b);
+    }
+}
+
+// More cells in a slab than 64 bits can count: the sum stops growing long before the end, as
+// the loop's would. Volume 1: density 1 adds ones, which stop changing the sum at 2^53;
+// density 2 adds halves (the x midpoint), which stop at 2^52, where each is a tie settled to
+// the even sum.
+TEST(Integrace, VrstvaSViceBunkamiNezPocita64Bitu)
+{
+    const Box b{0, 0, 0, 1, 0x1p33, 0x1p33, 1};
+    EXPECT_EQ(spocitej(b, 1).hmotnost, 0x1p53);
+    EXPECT_EQ(spocitej(b, 2).hmotnost, 0x1p52);
 }
 
 // The partial masses that vypocti_primo gives for the slabs of the README example

@@ -2,6 +2,8 @@
 // The kernel's inner parts that its tests, benchmarks and fuzz targets call directly.
 #pragma once
 
+#include <cstddef>
+
 #include "kubo_jadro.h"
 
 // How the fast kernel has done its work, counted from zero by whoever passes it.
@@ -20,11 +22,18 @@ struct StatistikaJadra {
 double vypocti_primo(double xod, double yod, double zod, double xdo, double ydo, double zdo,
                      double d, int funkce, const HlaseniPostupu &postup);
 
-// vypocti with the memory of rows' sums (kubo_soucet.h) in use or not, for the tests and
-// benchmarks that weigh it; the same bits either way.
-double vypocti_s_pameti(double xod, double yod, double zod, double xdo, double ydo, double zdo,
-                        double d, int funkce, bool pamet_radku, const HlaseniPostupu &postup,
-                        StatistikaJadra *statistika);
+// How the kernel lays out its work; every choice gives the same bits. Tests and benchmarks
+// change them to weigh a choice, or to reach with small boxes what the defaults do with large.
+struct VolbyJadra {
+    bool pamet_radku = true;            // keep the memory of rows' sums (kubo_soucet.h)
+    size_t cela_osa = size_t(1) << 22;  // an axis of at most this many cells is held whole
+    size_t usek_osy = size_t(1) << 16;  // a longer one this many midpoints at a time (>= 1)
+};
+
+// vypocti laid out as volby says.
+double vypocti_s_volbami(double xod, double yod, double zod, double xdo, double ydo, double zdo,
+                         double d, int funkce, const VolbyJadra &volby,
+                         const HlaseniPostupu &postup, StatistikaJadra *statistika);
 
 // soucet + clen + clen + ... with n additions, each rounded to double in turn: the very bits
 // of that loop, in a few steps per binade the sum passes through.

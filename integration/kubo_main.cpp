@@ -11,6 +11,7 @@
 #include "kubo_hlavni.h"
 #include "kubo_log.h"
 #include "kubo_prace.h"
+#include "kubo_presnost.h"
 #include "kubo_zpravy.h"
 #include "standardni_proudy.h"
 
@@ -125,6 +126,11 @@ static int spocitej(BehHlavniho &beh)
     printf("%s", CARA_KRATKA);
     printf("Hmotnost kvadru: %6.10f\n", celkova_hmotnost(beh.prideleni));
     printf("%s", CARA_KRATKA);
+    // What the report's total cannot show: a warning after it, the digits left as they are.
+    const ParametryBehu &p = beh.parametry;
+    for (const std::string &varovani : varovani_behu(p, plan_jednotek(p.kvadr, p.velikost_prace),
+                                                     celkova_hmotnost(beh.prideleni)))
+        fprintf(stderr, "%s\n", varovani.c_str());
     return 0;
 }
 

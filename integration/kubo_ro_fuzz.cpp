@@ -2,7 +2,8 @@
 // Fuzz target: the fast kernel against the cell-by-cell one, bit for bit, on arbitrary boxes
 // of at most NEJVIC_BUNEK cells (progress lines included), and the closed form for equal
 // terms against the plain loop. The first byte chooses which, the vector path (one the CPU
-// lacks runs the widest it has) and whether the kernel keeps its memory of rows' sums.
+// lacks runs the widest it has), whether the kernel keeps its memory of rows' sums and whether
+// it holds its axes' midpoints a few at a time.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -52,9 +53,9 @@ struct Beh {
     std::string vystup;
 };
 
-// Either kernel, the fast one with or without its memory, its progress lines as a worker 1
+// Either kernel, the fast one laid out as volby says, its progress lines as a worker 1
 // prints them.
-static Beh spocitej(bool primo, bool pamet, const double *box, int funkce)
+static Beh spocitej(bool primo, const VolbyJadra &volby, const double *box, int funkce)
 {
     Beh beh{0, ""};
     HlaseniPostupu postup = [&](int procento) {
@@ -63,13 +64,13 @@ static Beh spocitej(bool primo, bool pamet, const double *box, int funkce)
     };
     double m = primo ? vypocti_primo(box[0], box[1], box[2], box[3], box[4], box[5], box[6],
                                      funkce, postup)
-                     : vypocti_s_pameti(box[0], box[1], box[2], box[3], box[4], box[5], box[6],
-                                        funkce, pamet, postup, nullptr);
+                     : vypocti_s_volbami(box[0], box[1], box[2], box[3], box[4], box[5], box[6],
+                                         funkce, volby, postup, nullptr);
     memcpy(&beh.bity, &m, sizeof m);
     return beh;
 }
 
-static void porovnej_box(Vstup &v, bool pamet)
+static void porovnej_box(Vstup &v, const VolbyJadra &volby)
 {
     double box[7];
     for (double &hodnota : box)
@@ -83,8 +84,8 @@ static void porovnej_box(Vstup &v, bool pamet)
         if (n > NEJVIC_BUNEK)
             return;
     }
-    Beh primy = spocitej(true, false, box, funkce % 5);
-    Beh rychly = spocitej(false, pamet, box, funkce % 5);
+    Beh primy = spocitej(true, volby, box, funkce % 5);
+    Beh rychly = spocitej(false, volby, box, funkce % 5);
     if (primy.bity != rychly.bity || primy.vystup != rychly.vystup)
         abort();
 }
@@ -104,6 +105,21 @@ static void porovnej_stejne_cleny(Vstup &v)
         abort();
 }
 
+// The kernel's layout: with its memory of rows' sums unless bit 7 of volba is set; with bit 6,
+// every axis held 1 to 64 midpoints at a time, as the next byte says.
+static VolbyJadra volby_jadra(Vstup &v, uint8_t volba)
+{
+    VolbyJadra volby;
+    volby.pamet_radku = (volba & 0x80) == 0;
+    if (volba & 0x40) {
+        uint8_t usek;
+        cti(v, &usek, 1);
+        volby.cela_osa = 0;
+        volby.usek_osy = 1 + usek % 64;
+    }
+    return volby;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     Vstup v{data, size};
@@ -115,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (volba & 1)
         porovnej_stejne_cleny(v);
     else
-        porovnej_box(v, (volba & 0x80) == 0);
+        porovnej_box(v, volby_jadra(v, volba));
     zvol_cestu_cpu(vychozi);
     return 0;
 }

@@ -8,24 +8,21 @@
 
 // How many of n additions of c to s give s + k q u in one step, and the sum after them.
 // 0 when the next addition must be a real one: s below c, unusual values, an odd m meeting a
-// tie (the addition evens it, and from an even m a tie adds the even neighbour, q, each time),
-// or a binade about to be crossed.
+// tie, or a binade about to be crossed.
 static unsigned long long skok_v_binade(double &s, double c, unsigned long long n,
                                         StatistikaJadra &statistika)
 {
     Binada b;
+    uint64_t krok;
+    bool remiza;
     if (!(c >= DBL_MIN) || !(s >= c) || !do_binady(s, b))
         return 0;
-    double r = c * b.na_u;  // exact unless far below 1/2, and below 2^53 as c <= s
-    double q = std::nearbyint(r);
-    if (r - q == 0.5 || q - r == 0.5) {
-        statistika.remizy++;
-        if (b.m & 1)
-            return 0;
-    }
-    if (q == 0)  // c is below half a unit: every addition rounds back to s
+    bool lze = jednotky_kroku(b, c, krok, remiza);
+    statistika.remizy += remiza;
+    if (!lze)
+        return 0;
+    if (krok == 0)  // c is below half a unit: every addition rounds back to s
         return n;
-    uint64_t krok = (uint64_t)q;
     uint64_t k = std::min<uint64_t>(n, (DVE_NA_53 - 1 - b.m) / krok);
     b.m += k * krok;
     s = z_binady(b);
@@ -40,11 +37,15 @@ static double pricti_kladne(double s, double c, unsigned long long n,
         if (k > 0) {
             n -= k;
             statistika.skoky++;
-        } else {
-            s += c;
-            n--;
-            statistika.scitani_po_jednom++;
+            continue;
         }
+        // An addition that leaves s as it was leaves it so every time after.
+        double dalsi = s + c;
+        statistika.scitani_po_jednom++;
+        if (bity(dalsi) == bity(s))
+            return s;
+        s = dalsi;
+        n--;
     }
     return s;
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "kubo_jadro_vnitrni.h"
+#include "kubo_osa.h"
 
 // The fast kernel gives the bits of the cell loop without doing its additions one after the
 // other. Each coordinate is still made by repeated addition of d and each cell's term is still
@@ -71,6 +73,20 @@ inline bool do_binady(double s, Binada &b)
 }
 
 inline double z_binady(const Binada &b) { return (double)b.m * b.u; }
+
+// The units q that adding c (DBL_MIN <= c <= the sum) moves the sum of b by, for as long as the
+// exact results stay inside its binade: c / u rounded to the nearest whole number, a tie to
+// the even one. From an even m, adding or taking away c then lands on m + q or m - q, both
+// even again; from an odd m a tie is settled by m itself, and the function gives false. Its
+// remiza tells whether c / u was a tie.
+inline bool jednotky_kroku(const Binada &b, double c, uint64_t &q, bool &remiza)
+{
+    double r = c * b.na_u;  // exact unless far below 1/2, and below 2^53 as c is not above s
+    double zaokrouhleno = std::nearbyint(r);
+    remiza = r - zaokrouhleno == 0.5 || zaokrouhleno - r == 0.5;
+    q = (uint64_t)zaokrouhleno;
+    return !(remiza && (b.m & 1));
+}
 
 // The vectors of each CPU path: doubles, and the unsigned integers of their bits.
 typedef double v2d __attribute__((vector_size(16)));
@@ -244,44 +260,76 @@ pricti_prvni_blok(Binada &b, PametRadku &pamet, double xy, const double *zs, siz
 
 // What the slabs of density (x + y) + z in one call of the kernel share.
 struct RadkyVrstev {
-    std::vector<double> ys, zs;  // the midpoints of the cells along y and z
-    double objem;                // of one cell
+    StredyOsy y, z;  // the midpoints of the cells along y and z
+    double objem;    // of one cell
     PametRadku pamet;
 };
 
+// The blocks of zs[0..n), held z midpoints of a row whose row value is xy = fl(xs + y), added
+// to the sum: held as b while v_binade, as soucet otherwise; prvni_usek when they are the
+// row's first.
+template <typename V, typename U>
+inline __attribute__((always_inline)) void
+pricti_bloky(Binada &b, bool &v_binade, double &soucet, double xy, const double *zs, size_t n,
+             bool prvni_usek, RadkyVrstev &radky, StatistikaJadra &statistika)
+{
+    const double objem = radky.objem;
+    for (size_t k = 0, delka; k < n; k += delka) {
+        delka = delka_bloku(n - k);
+        const double *blok = zs + k;
+        if (v_binade &&
+            (prvni_usek && k == 0
+                 ? pricti_prvni_blok<V, U>(b, radky.pamet, xy, blok, delka, objem, statistika)
+                 : pricti_blok<V, U>(b, xy, blok, delka, objem, statistika))) {
+            statistika.bloky++;
+            continue;
+        }
+        if (delka % SKUPINA == 0)
+            statistika.bloky_po_jednom++;
+        statistika.scitani_po_jednom += delka;
+        if (v_binade)
+            soucet = z_binady(b);
+        soucet = pricti_po_jednom(soucet, xy, blok, delka, objem);
+        v_binade = do_binady(soucet, b);
+    }
+}
+
+// A row longer than the z midpoints held at a time: one stretch of them after another.
+template <typename V, typename U>
+inline __attribute__((always_inline)) void pricti_dlouhy_radek(Binada &b, bool &v_binade,
+                                                               double &soucet, double xy,
+                                                               RadkyVrstev &radky,
+                                                               StatistikaJadra &statistika)
+{
+    for (uint64_t od = 0; od < radky.z.pocet; od += radky.z.stredy.size()) {
+        const std::vector<double> &zs = stredy_od<V>(radky.z, od);
+        pricti_bloky<V, U>(b, v_binade, soucet, xy, zs.data(), zs.size(), od == 0, radky,
+                           statistika);
+    }
+}
+
 // One slab of density (x + y) + z at the x midpoint xs. The sum is held as b while the blocks
 // go in whole, so that one row's work does not wait on the rounding of the row before. The
-// whole slab is compiled for each vector width, so that no row pays for a call.
+// whole slab is compiled for each vector width, so that no row pays for a call; nor, when
+// the z midpoints are held whole, for asking which are held.
 template <typename V, typename U>
 inline __attribute__((always_inline)) double pricti_vrstvu_xyz(double soucet, double xs,
                                                                RadkyVrstev &radky,
                                                                StatistikaJadra &statistika)
 {
-    const std::vector<double> &ys = radky.ys, &zs = radky.zs;
-    const double objem = radky.objem;
-    PametRadku &pamet = radky.pamet;
     statistika.sirka_vektoru = sizeof(V) / sizeof(double);
     Binada b = {};
     bool v_binade = do_binady(soucet, b);
-    for (double y : ys) {
-        double xy = xs + y;
-        for (size_t k = 0, delka; k < zs.size(); k += delka) {
-            delka = delka_bloku(zs.size() - k);
-            const double *blok = zs.data() + k;
-            if (v_binade &&
-                (k == 0 ? pricti_prvni_blok<V, U>(b, pamet, xy, blok, delka, objem, statistika)
-                        : pricti_blok<V, U>(b, xy, blok, delka, objem, statistika))) {
-                statistika.bloky++;
-                continue;
-            }
-            if (delka % SKUPINA == 0)
-                statistika.bloky_po_jednom++;
-            statistika.scitani_po_jednom += delka;
-            if (v_binade)
-                soucet = z_binady(b);
-            soucet = pricti_po_jednom(soucet, xy, blok, delka, objem);
-            v_binade = do_binady(soucet, b);
+    const bool cela_z = radky.z.pocet <= radky.z.delka;
+    const std::vector<double> &zs = stredy_od<V>(radky.z, 0);
+    const double *z = zs.data();
+    const size_t nz = zs.size();
+    for (uint64_t od = 0; od < radky.y.pocet; od += radky.y.stredy.size())
+        for (double y : stredy_od<V>(radky.y, od)) {
+            if (cela_z)
+                pricti_bloky<V, U>(b, v_binade, soucet, xs + y, z, nz, true, radky, statistika);
+            else
+                pricti_dlouhy_radek<V, U>(b, v_binade, soucet, xs + y, radky, statistika);
         }
-    }
     return v_binade ? z_binady(b) : soucet;
 }

@@ -4,7 +4,8 @@
 # density 3 against the terms alone made and summed in vector lanes of the same width (the
 # floor of any kernel that makes every term) and against itself without its memory of rows'
 # sums, on every CPU path this machine has; on one slab of the README example, on its whole
-# cuboid and on one slab of a 7 x 3 x 1 box with step 0.001; then whether the goals hold; then
+# cuboid, on one slab of a 7 x 3 x 1 box with step 0.001 and on one of a box with rows of 4.5
+# million cells; then whether the goals hold; then
 # the example end to end on a private PVM virtual machine, for densities 1, 2 and 3 (density 3
 # on each path), against the same run with density 0, whose work is all but the arithmetic.
 # usage: scripts/bench-integration.sh [RUNS (default 3)]
@@ -26,7 +27,7 @@ echo "== kernel: cells per second, medians of $runs runs interleaved; ratios wit
 echo "   (x floor: the kernel's time over the terms-only floor's of the same vector width)"
 "$bin/kubo_perftest" --benchmark_filter='Retez|Novy|BezPameti|JenCleny' \
   --benchmark_repetitions="$runs" --benchmark_enable_random_interleaving=true 2>&1 |
-  grep -E '^(slab|cuboid|7x3x1|vector|funkce)' | tee "$work/kernel.txt"
+  grep -E '^(slab|cuboid|7x3x1|longrows|vector|funkce)' | tee "$work/kernel.txt"
 
 cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//' || true)
 echo "== goals on the whole cuboid (CPU: ${cpu:-unknown})"
