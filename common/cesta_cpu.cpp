@@ -26,28 +26,22 @@ bool cpu_umi(CestaCpu c)
 #endif
 }
 
-static CestaCpu nejsirsi()
+CestaCpu vychozi_cesta(const char *jmeno, bool (*umi)(CestaCpu))
 {
-    for (CestaCpu c : {CESTA_AVX512, CESTA_AVX2})
-        if (cpu_umi(c))
-            return c;
-    return CESTA_SSE2;
-}
-
-static CestaCpu vychozi()
-{
-    const char *jmeno = getenv(PROMENNA_CESTY_CPU);
     if (jmeno != nullptr)
         for (CestaCpu c : {CESTA_SSE2, CESTA_AVX2, CESTA_AVX512})
-            if (strcmp(jmeno, nazev_cesty_cpu(c)) == 0 && cpu_umi(c))
+            if (strcmp(jmeno, nazev_cesty_cpu(c)) == 0 && umi(c))
                 return c;
-    return nejsirsi();
+    for (CestaCpu c : {CESTA_AVX512, CESTA_AVX2})
+        if (umi(c))
+            return c;
+    return CESTA_SSE2;
 }
 
 // Chosen on first use: programs may ask while they start.
 static CestaCpu &zvolena()
 {
-    static CestaCpu cesta = vychozi();
+    static CestaCpu cesta = vychozi_cesta(getenv(PROMENNA_CESTY_CPU), cpu_umi);
     return cesta;
 }
 

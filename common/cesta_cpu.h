@@ -19,6 +19,11 @@ bool cpu_umi(CestaCpu c);
 // The path in use: PROMENNA_CESTY_CPU's if set and possible, else the widest this CPU runs.
 CestaCpu cesta_cpu();
 
+// The path a process starts with, umi telling which paths the CPU runs: the one named jmeno
+// (nullptr: none) where it runs, else the widest that does. A named path the CPU lacks would
+// die of an illegal instruction at its first loop.
+CestaCpu vychozi_cesta(const char *jmeno, bool (*umi)(CestaCpu));
+
 // Makes every loop use c; false, the choice unchanged, where this CPU cannot run it.
 bool zvol_cestu_cpu(CestaCpu c);
 
