@@ -200,9 +200,8 @@ daemon=$!
 disown "$daemon"
 
 # answered FILE PID NAME: waits up to 10 s for FILE to be written by the process PID, which is
-# how the daemon and the tasker say they are ready; ends the run if it is not. Both write in
-# the run's folder, and neither can tell when that fails: a daemon's own output and log go
-# there too.
+# how the daemon and the tasker say they are ready; ends the run if it is not. The daemon
+# cannot tell when the run's folder takes nothing more: its own output and log go there too.
 answered() {
   local cause
   for _ in $(seq 1000); do
