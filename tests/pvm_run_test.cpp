@@ -236,11 +236,36 @@ bool cekej_na_text(const std::string &soubor, const std::string &text)
     return soubor_obsahuje(soubor, text);
 }
 
+// A run of pvm-run.sh that a test started. One the test gives up on early is ended by TERM,
+// as a user would end it, so that nothing of it goes on computing.
+class BehPvmRun {
+public:
+    explicit BehPvmRun(pid_t pid) : pid_(pid) {}
+    ~BehPvmRun()
+    {
+        if (pid_ > 0 && kill(pid_, SIGTERM) == 0)
+            cekej_na_konec(pid_, 30);
+    }
+    BehPvmRun(const BehPvmRun &) = delete;
+    BehPvmRun &operator=(const BehPvmRun &) = delete;
+    pid_t pid() const { return pid_; }
+    // Its status once it has ended, as cekej_na_konec gives it.
+    int konec(int limit_s)
+    {
+        int status = cekej_na_konec(pid_, limit_s);
+        pid_ = -1;
+        return status;
+    }
+
+private:
+    pid_t pid_;
+};
+
 // Starts pvm-run.sh with the build's programs and these arguments in folder dir, as the leader
 // of a process group of its own, its standard output and error into the files vystup and
-// chyby; returns its process id.
-pid_t spust_pvm_run(const std::string &dir, const std::vector<std::string> &argumenty,
-                    const std::string &vystup, const std::string &chyby)
+// chyby.
+BehPvmRun spust_pvm_run(const std::string &dir, const std::vector<std::string> &argumenty,
+                        const std::string &vystup, const std::string &chyby)
 {
     std::vector<std::string> argv = {script_path("pvm-run.sh"), "-e", program_path("")};
     argv.insert(argv.end(), argumenty.begin(), argumenty.end());
@@ -260,7 +285,7 @@ pid_t spust_pvm_run(const std::string &dir, const std::vector<std::string> &argu
         execv(args[0], args.data());
         _exit(127);
     }
-    return pid;
+    return BehPvmRun(pid);
 }
 
 // The processes of a run in dir that are left after up to 10 s (dead ones may stay a moment as
@@ -296,17 +321,17 @@ TEST_P(PvmRunSignal, UkonciPrikazDemonaIUlohy)
     std::string vm = dir.file("vm.txt"), vystup = dir.file("vystup.txt");
     std::string prikaz = "echo $PVM_TMP > " + vm + "; exec " + program_path("kubo-main") +
                          " 1000 1000 1000 0.001 1 2 1";
-    pid_t pid = spust_pvm_run(dir.path(), {"/bin/sh", "-c", prikaz}, vystup,
-                              dir.file("chyby.txt"));
-    ASSERT_GT(pid, 0);
+    BehPvmRun beh = spust_pvm_run(dir.path(), {"/bin/sh", "-c", prikaz}, vystup,
+                                  dir.file("chyby.txt"));
+    ASSERT_GT(beh.pid(), 0);
     ASSERT_TRUE(cekej_na_text(vystup, "Prideluji praci delnikovi"));
     std::ifstream f(vm);
     std::string slozka_vm;
     std::getline(f, slozka_vm);
     ASSERT_TRUE(fs::exists(slozka_vm)) << slozka_vm;
 
-    kill(GetParam().cele_skupine ? -pid : pid, signal_cislo);
-    EXPECT_EQ(cekej_na_konec(pid, 60), 128 + signal_cislo);
+    kill(GetParam().cele_skupine ? -beh.pid() : beh.pid(), signal_cislo);
+    EXPECT_EQ(beh.konec(60), 128 + signal_cislo);
     EXPECT_FALSE(fs::exists(slozka_vm));
     // The master saw the signal while its daemon still served it.
     EXPECT_TRUE(soubor_obsahuje(vystup, "Prerusen signalem " + std::to_string(signal_cislo)));
@@ -375,8 +400,8 @@ TEST_P(PvmRunZabityDemon, UlohyNepreziji)
     argumenty.insert(argumenty.end(),
                      {program_path("kubo-main"), "20", "10", "1", "1e-6", "1", "2", "5"});
     const std::string vystup = dir.file("vystup.txt"), chyby = dir.file("chyby.txt");
-    pid_t pid = spust_pvm_run(dir.path(), argumenty, vystup, chyby);
-    ASSERT_GT(pid, 0);
+    BehPvmRun beh = spust_pvm_run(dir.path(), argumenty, vystup, chyby);
+    ASSERT_GT(beh.pid(), 0);
     ASSERT_TRUE(cekej_na_text(vystup, "Spoustim smycku zprav")) << obsah(chyby);
     std::vector<pid_t> demon = procesy_jmenem(dir.path(), "pvmd");
     std::vector<pid_t> delnici = procesy_jmenem(dir.path(), "kubo-worker.exe");
@@ -391,7 +416,7 @@ TEST_P(PvmRunZabityDemon, UlohyNepreziji)
     usleep(200 * 1000);
     kill(demon[0], SIGKILL);
 
-    int status = cekej_na_konec(pid, 60);
+    int status = beh.konec(60);
     EXPECT_NE(status, -1) << "pvm-run did not end";
     EXPECT_NE(status, 0);
     EXPECT_EQ(cizi_radky(obsah(chyby)), "");
@@ -412,16 +437,16 @@ TEST(PvmRunVystupUloh, PoPreruseniJeKazdyRadekOznacen)
 {
     TempDir dir;
     const std::string vystup = dir.file("vystup.txt"), chyby = dir.file("chyby.txt");
-    for (int beh = 0; beh < 20; beh++) {
-        pid_t pid = spust_pvm_run(dir.path(),
-                                  {"-o", "-", program_path("kubo-main"), "20", "10", "1", "1e-6",
-                                   "1", "2", "5"},
-                                  vystup, chyby);
-        ASSERT_GT(pid, 0);
+    for (int i = 0; i < 20; i++) {
+        BehPvmRun beh = spust_pvm_run(dir.path(),
+                                      {"-o", "-", program_path("kubo-main"), "20", "10", "1",
+                                       "1e-6", "1", "2", "5"},
+                                      vystup, chyby);
+        ASSERT_GT(beh.pid(), 0);
         ASSERT_TRUE(cekej_na_text(vystup, "Spoustim smycku zprav")) << obsah(chyby);
-        kill(pid, SIGTERM);
-        ASSERT_EQ(cekej_na_konec(pid, 60), 128 + SIGTERM) << beh;
-        ASSERT_EQ(cizi_radky(obsah(chyby)), "") << beh;
+        kill(beh.pid(), SIGTERM);
+        ASSERT_EQ(beh.konec(60), 128 + SIGTERM) << i;
+        ASSERT_EQ(cizi_radky(obsah(chyby)), "") << i;
     }
 }
 
