@@ -3,8 +3,10 @@
 #include "pvm_napoveda.h"
 
 #include <pvm3.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
+#include <sstream>
 
 std::string architektura_hostitele(int tid)
 {
@@ -25,6 +27,36 @@ static std::string promenna_nebo(const char *jmeno, const char *jinak)
     return hodnota != nullptr && *hodnota != '\0' ? hodnota : jinak;
 }
 
+// The folders of PVM_PATH, PVM's name for a daemon's program folders (pvm-run sets it to the
+// ep= of its daemon), then the two a default daemon looks in.
+static std::vector<std::string> slozky_programu(const std::string &domov,
+                                               const std::string &koren,
+                                               const std::string &arch)
+{
+    std::vector<std::string> slozky;
+    std::istringstream cesta(promenna_nebo("PVM_PATH", ""));
+    for (std::string slozka; std::getline(cesta, slozka, ':');)
+        slozky.push_back(slozka);
+    slozky.push_back(domov + "/pvm3/bin/" + arch);
+    slozky.push_back(koren + "/bin/" + arch);
+    return slozky;
+}
+
+// The first file called program in the folders, when the daemon passed it over for lacking its
+// owner's execute bit, which is what a daemon looks for; "" when none is there.
+static std::string nespustitelny_program(const std::string &program,
+                                         const std::vector<std::string> &slozky)
+{
+    for (const std::string &slozka : slozky) {
+        const std::string soubor = slozka + "/" + program;
+        struct stat stav;
+        if (stat(soubor.c_str(), &stav) == 0 && S_ISREG(stav.st_mode) &&
+            (stav.st_mode & S_IXUSR) == 0)
+            return soubor;
+    }
+    return "";
+}
+
 std::vector<std::string> napoveda_nenalezeneho_programu(const std::string &program,
                                                         const std::string &arch)
 {
@@ -32,6 +64,13 @@ std::vector<std::string> napoveda_nenalezeneho_programu(const std::string &progr
     // from this shell has the same, and Debian's default root is the package's.
     std::string domov = promenna_nebo("HOME", "$HOME");
     std::string koren = promenna_nebo("PVM_ROOT", "/usr/lib/pvm3");
+    std::string soubor = nespustitelny_program(program, slozky_programu(domov, koren, arch));
+    if (!soubor.empty())
+        return {
+            "Demon PVM nenasel spustitelny program " + program + ": soubor " + soubor +
+                " neni spustitelny.",
+            "Povolte jeho spusteni (chmod +x " + soubor + ").",
+        };
     return {
         "Demon PVM nenasel program " + program + ".",
         "PVM nehlasi, kde demon hledal: bez ep= v souboru hostitelu hleda v " + domov +

@@ -11,6 +11,7 @@ std::string architektura_hostitele(int tid);
 
 // Lines, without line ends, saying that the daemon did not find program, where a default
 // daemon of architecture arch looks for it (PVM does not tell a task the hostfile's ep=), and
-// what to do about it.
+// what to do about it; or, when a file of that name lies in one of those folders or in
+// PVM_PATH without its execute bit, that it is not executable and how to make it so.
 std::vector<std::string> napoveda_nenalezeneho_programu(const std::string &program,
                                                         const std::string &arch);

@@ -2,11 +2,14 @@
 // The PVM edge the programs share: join, leave, notices, one spawn, checked sends and packs.
 #include "pvm_spojeni.h"
 
+#include <fcntl.h>
 #include <pvm3.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 std::string chyba_volani(const char *volani, int kod)
 {
@@ -23,6 +26,35 @@ static bool uspech(int vysledek, const char *volani, std::string *chyba)
     return false;
 }
 
+int odklon_hlaseni_libpvm()
+{
+    fflush(stderr);
+    int nic = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    int puvodni = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+    bool odkloneno = nic >= 0 && puvodni >= 0 && dup2(nic, STDERR_FILENO) == STDERR_FILENO;
+    if (nic >= 0)
+        close(nic);
+    if (!odkloneno && puvodni >= 0) {
+        close(puvodni);
+        puvodni = -1;
+    }
+    return puvodni;
+}
+
+// libpvm tells each failed try to reach a daemon on standard error itself (three lines for one
+// join), while the programs tell the failure once, in their own words; the call's result
+// says all they need.
+template <typename Volani> static int bez_hlaseni_libpvm(Volani volani)
+{
+    int puvodni = odklon_hlaseni_libpvm();
+    int vysledek = volani();
+    if (puvodni >= 0) {
+        dup2(puvodni, STDERR_FILENO);
+        close(puvodni);
+    }
+    return vysledek;
+}
+
 // libpvm behind the seam; the casts away from const are libpvm's old prototypes, which do
 // not write through those pointers.
 class DemonPvm : public Pvm {
@@ -30,9 +62,9 @@ public:
     int prihlas() override
     {
         pvm_setopt(PvmAutoErr, 0);
-        return pvm_mytid();
+        return bez_hlaseni_libpvm(pvm_mytid);
     }
-    int odhlas() override { return pvm_exit(); }
+    int odhlas() override { return bez_hlaseni_libpvm(pvm_exit); }
     int rodic() override { return pvm_parent(); }
     int hostitel(int tid) override { return pvm_tidtohost(tid); }
     std::string architektura(int tid) override;

@@ -72,8 +72,13 @@ const int ZNACKA_KONEC_HOSTITELE = 91;
 // Returns this task's identifier, or PVM's negative error code.
 int prihlas_do_pvm(Pvm &pvm);
 
-// Leaves PVM; the daemon forgets this task.
+// Leaves PVM, with libpvm's own messages off; the daemon forgets this task.
 void odhlas_z_pvm(Pvm &pvm);
+
+// Points standard error, where libpvm prints its own messages, at /dev/null for good. Returns
+// a new descriptor (closed on exec) of the stream it was, for the program's own messages, or
+// -1 when that cannot be done and standard error is left as it was.
+int odklon_hlaseni_libpvm();
 
 // Starts one copy of program with the arguments (none when empty) wherever PVM chooses.
 // Returns its task identifier, or PVM's negative error code (PvmNoFile: the daemon did not

@@ -2,12 +2,13 @@
 # Sourced by pvm-hosts.sh: a host's own namespaces (host name, /etc/hosts, /tmp, ~/.ssh) around
 # its ssh server, and commands run on a host.
 
-# The folders every host sees at the same path: those under /tmp are mounted again inside a
-# host's own /tmp.
+# The folders every host sees at the same path: the working folder, the run's, the program
+# folders and the source tree these scripts belong to, whose helpers a command may call
+# wherever the tree lies. Those under /tmp are mounted again inside a host's own /tmp.
 shared_folders() {
   local folder folders
   IFS=: read -r -a folders <<< "$programs"
-  for folder in "$workdir" "$run" "${folders[@]}"; do
+  for folder in "$workdir" "$run" "$here/.." "${folders[@]}"; do
     folder=$(cd "$folder" 2> /dev/null && pwd -P) || continue
     case "$folder" in /tmp/*) echo "$folder" ;; esac
   done

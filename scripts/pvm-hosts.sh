@@ -12,9 +12,10 @@
 # Every host runs its own OpenSSH server, and the master daemon on h1 adds the others the way
 # PVM adds any host: through its remote shell, /usr/bin/ssh with keys (REMOTE_SHELL instead
 # when given). The keys and known hosts are made for the run (scripts/pvm-hosts-ssh.sh). The
-# working folder, the program folders and the run's folder are seen at the same paths on every
-# host, as a cluster shares them over the network. Spawned tasks on every host are looked up
-# in PROGRAM_FOLDER (as in scripts/pvm-run.sh) and start in the folder the command is run from.
+# working folder, the program folders, the run's folder and this source tree (the tests'
+# helper scripts) are seen at the same paths on every host, as a cluster shares them over the
+# network. Spawned tasks on every host are looked up in PROGRAM_FOLDER (as in
+# scripts/pvm-run.sh) and start in the folder the command is run from.
 # -s (--slow) HOST=PERCENT caps a host at that percent of one core (scripts/pvm-hosts-slow.sh).
 # COMMAND runs on h1 and gets, besides PVM_ALLOW_ROOT and PVM_RSH:
 #   PVM_HOSTS               the host names, "h1 h2 h3"

@@ -38,7 +38,8 @@ shift "$options_taken"
 [ $# -ge 1 ] || usage
 
 workdir=$(pwd)
-if ! problem=$(folders_without_blanks "$programs" "$workdir"); then
+if ! problem=$(folders_without_blanks "$programs" "$workdir") ||
+  ! problem=$(program_folders_exist "$programs"); then
   echo "pvm-run: $problem" >&2
   exit 2
 fi
@@ -66,10 +67,12 @@ stop() {
 }
 
 # Sets tasks to the process ids of the tasks the daemon started itself, which are its
-# children (with -o, the tasker's). Read without a subshell: this is polled.
+# children (with -o, the tasker's); none once the daemon is gone. Read without a subshell:
+# this is polled.
 read_daemon_tasks() {
   tasks=""
-  [ -z "$daemon" ] || read -r tasks < "/proc/$daemon/task/$daemon/children" 2>/dev/null || true
+  [ -z "$daemon" ] || { read -r tasks < "/proc/$daemon/task/$daemon/children"; } 2>/dev/null ||
+    true
 }
 
 # Waits up to 3 s for the daemon's tasks to end by themselves.
@@ -83,19 +86,20 @@ let_tasks_end() {
 
 # The tasks of a run that ended by itself get a moment to end and write their last lines
 # before the daemon goes; after a signal, the daemon goes first and takes its tasks with it.
-# A task that ignores the daemon's TERM is killed: nothing of the run may outlive it.
+# A task that ignores the daemon's TERM is killed: nothing of the run may outlive it. Every
+# task is in the process group of the daemon, or of the tasker that started it, and stays
+# there when the daemon dies first and the task is handed to another parent: whatever is left
+# in those groups is killed, however the daemon went.
 cleanup() {
-  local status=$? tasks tasker_status=0
+  local status=$? tasks tasker_status=0 group
   trap '' INT TERM HUP
   if [ -z "$signal_status" ] && [ -n "$daemon" ]; then
     let_tasks_end
     stop "$tasker_pid"
   fi
-  read_daemon_tasks
   stop "$daemon"
-  # shellcheck disable=SC2086 # a list of process ids
-  [ -z "$tasks" ] || kill -9 $tasks 2>/dev/null || true
   stop "$tasker_pid"
+  for group in $daemon $tasker_pid; do kill -9 -- "-$group" 2>/dev/null || true; done
   [ -z "$tasker_pid" ] || wait "$tasker_pid" 2>/dev/null || tasker_status=$?
   [ -z "$vmdir" ] || rm -rf "$vmdir"
   if [ "$tasker_status" -ne 0 ] && [ "$status" -eq 0 ]; then
@@ -140,9 +144,33 @@ open_output() {
   exec 9>&"$fd"
 }
 
+# The cause in a failed tool's or the shell's own message: "...: No space left on device".
+cause_in() { echo "${1##*: }"; }
+
+# Prints why the run's folder cannot take 64 KiB (a full disk, say); fails when it can. The
+# daemon keeps its files there and each task that joins it one more, a few KiB in all, and
+# neither tells when they cannot be had: the daemon stops, a task cannot join.
+folder_unwritable() {
+  local problem
+  problem=$({ head -c 65536 /dev/zero > "$vmdir/probe"; } 2>&1) && rm -f "$vmdir/probe" &&
+    return 1
+  rm -f "$vmdir/probe"
+  cause_in "$problem"
+}
+
+# unwritable_folder CAUSE [WHAT FAILED...]: ends the run, saying that the run's folder cannot
+# be written and why.
+unwritable_folder() {
+  local cause=$1
+  shift
+  echo "pvm-run: ${*:+$* }the virtual machine's folder $vmdir cannot be written: $cause" >&2
+  exit 1
+}
+
 [ -z "$tasker" ] || open_output "$output"
-made=$(mktemp -d "${TMPDIR:-/tmp}/pvm-run.XXXXXX") || {
-  echo "pvm-run: cannot make a folder for the virtual machine in ${TMPDIR:-/tmp}" >&2
+made=$(mktemp -d "${TMPDIR:-/tmp}/pvm-run.XXXXXX" 2>&1) || {
+  echo "pvm-run: cannot make a folder for the virtual machine in ${TMPDIR:-/tmp}:" \
+    "$(cause_in "$made")" >&2
   exit 1
 }
 vmdir=$made
@@ -152,7 +180,14 @@ export PVM_TMP=$vmdir
 if [ "$(id -u)" -eq 0 ]; then
   export PVM_ALLOW_ROOT=1
 fi
-echo "* ep=$programs wd=$workdir" > "$vmdir/hostfile"
+# PVM's own name for the folders a daemon looks for programs in, as the hostfile's ep= names
+# them: a command that cannot spawn one of its tasks may look there to say why.
+export PVM_PATH=$programs
+if cause=$(folder_unwritable); then
+  unwritable_folder "$cause"
+fi
+problem=$({ echo "* ep=$programs wd=$workdir" > "$vmdir/hostfile"; } 2>&1) ||
+  unwritable_folder "$(cause_in "$problem")"
 # In a session of its own, the daemon and its tasks get none of a terminal's signals: a Ctrl-C
 # meant for the command would otherwise end the daemon before the command could react.
 (
@@ -160,20 +195,28 @@ echo "* ep=$programs wd=$workdir" > "$vmdir/hostfile"
   exec setsid pvmd "$vmdir/hostfile"
 ) > "$vmdir/pvmd.out" 2>&1 < /dev/null 9>&- &
 daemon=$!
+# Its end, a kill from outside included, is no news for the shell to report: the command tells
+# what the loss meant.
+disown "$daemon"
 
 # answered FILE PID NAME: waits up to 10 s for FILE to be written by the process PID, which is
-# how the daemon and the tasker say they are ready; ends the run if it is not.
+# how the daemon and the tasker say they are ready; ends the run if it is not. The daemon
+# cannot tell when the run's folder takes nothing more: its own output and log go there too.
 answered() {
+  local cause
   for _ in $(seq 1000); do
     [ -s "$1" ] && return 0
-    if ! kill -0 "$2" 2>/dev/null; then
-      echo "pvm-run: $3 did not start:" >&2
-      cat "$vmdir/pvmd.out" "$vmdir"/pvml.* >&2 2>/dev/null || true
-      exit 1
-    fi
+    kill -0 "$2" 2>/dev/null || break
     sleep 0.01
   done
-  echo "pvm-run: $3 did not answer within 10 s" >&2
+  if cause=$(folder_unwritable); then
+    unwritable_folder "$cause" "$3 did not start:"
+  elif kill -0 "$2" 2>/dev/null; then
+    echo "pvm-run: $3 did not answer within 10 s" >&2
+  else
+    echo "pvm-run: $3 did not start:" >&2
+    cat "$vmdir/pvmd.out" "$vmdir"/pvml.* >&2 2>/dev/null || true
+  fi
   exit 1
 }
 

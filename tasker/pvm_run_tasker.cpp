@@ -244,9 +244,12 @@ static bool dopis_zbytek(Beh &beh, std::string *chyba)
     return true;
 }
 
+// The tasker's own messages: standard error until libpvm's are turned away from it.
+static int chyby_taskeru = STDERR_FILENO;
+
 static void vypis_chybu(const std::string &chyba)
 {
-    fprintf(stderr, "pvm-run-tasker: %s\n", chyba.c_str());
+    dprintf(chyby_taskeru, "pvm-run-tasker: %s\n", chyba.c_str());
 }
 
 int main(int argc, char **)
@@ -257,6 +260,12 @@ int main(int argc, char **)
     }
     if (pipe2(budik, O_CLOEXEC | O_NONBLOCK) != 0)
         return 1;
+    // libpvm tells on standard error of a daemon that went in the middle of a call. That is no
+    // news: the daemon goes at the end of every run, which ends the tasker's as well; and that
+    // stream may be where the tasks' lines go (-o -), each of which has its task's tag.
+    int vlastni = odklon_hlaseni_libpvm();
+    if (vlastni >= 0)
+        chyby_taskeru = vlastni;
     std::string chyba;
     if (!prihlas_jako_tasker(&chyba)) {
         vypis_chybu(chyba);
@@ -265,8 +274,12 @@ int main(int argc, char **)
     signal(SIGCHLD, vzbud);
     signal(SIGTERM, vzbud);
     signal(SIGPIPE, SIG_IGN);
-    printf("ready\n");
-    fflush(stdout);
+    // pvm-run waits for this line in the run's folder, which a full disk may not take.
+    if (printf("ready\n") < 0 || fflush(stdout) != 0) {
+        vypis_chybu(std::string("cannot say it is ready: ") + strerror(errno));
+        odhlas_z_pvm();
+        return 1;
+    }
 
     Beh beh;
     while (true) {

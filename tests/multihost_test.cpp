@@ -349,6 +349,28 @@ TEST(SeveralHosts, HaltedHostIsNoticedAtOnce)
     EXPECT_EQ(first_line(r.out, "ended"), "ended 2 of 2") << "the other hosts go on";
 }
 
+// A source tree cloned under /tmp, apart from the working folder: each host has a /tmp of its
+// own, and a command there still reaches the tree's helper scripts, as the tests call theirs.
+TEST(PvmHosts, SourceTreeUnderTmpIsSeenOnTheHosts)
+{
+    TempDir dir;
+    if (dir.path().rfind("/tmp/", 0) != 0)
+        GTEST_SKIP() << "the scratch folder " << dir.path() << " is not under /tmp, which is "
+                     << "the folder each host has of its own";
+    const std::string tree = dir.file("tree"), work = dir.file("work");
+    fs::create_directories(tree + "/tests");
+    fs::create_directory(work);
+    fs::copy(script_path(""), tree + "/scripts", fs::copy_options::recursive);
+    fs::copy_file(test_script_path("ulohy_behu.sh"), tree + "/tests/ulohy_behu.sh");
+    RunResult r = run_program({tree + "/scripts/pvm-hosts.sh", "-n", "1", "-e", KVS_TEST_BIN_DIR,
+                               "--", "/bin/sh", "-c", ". \"$0\" && echo seen",
+                               tree + "/tests/ulohy_behu.sh"},
+                              "", work, 90);
+    SKIP_WITHOUT_HOSTS(r);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "seen\n");
+}
+
 TEST(PvmHosts, WithoutRootItSaysWhyAndSkips)
 {
     std::vector<std::string> argv = {script_path("pvm-hosts.sh"), "true"};

@@ -174,6 +174,20 @@ TEST(PvmRunVystupUloh, DruhyTaskerSeNeprihlasi)
         << r.err;
 }
 
+// A tasker that cannot say it is ready (its output on a full disk) says why and ends, rather
+// than keep pvm-run waiting for the word.
+TEST(PvmRunVystupUloh, TaskerBezOhlaseniPripravenostiSkonci)
+{
+    TempDir dir;
+    RunResult r = run_program({script_path("pvm-run.sh"), "-e", program_path(""), "/bin/sh", "-c",
+                               "exec \"$0\" 3> /dev/null > /dev/full",
+                               program_path("pvm-run-tasker")},
+                              "", dir.path(), 30);
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "pvm-run-tasker: cannot say it is ready: No space left on device\n");
+}
+
 // Process ids of the processes whose working folder is dir: the command and its tasks.
 std::vector<pid_t> procesy_ve_slozce(const std::string &dir)
 {
@@ -204,12 +218,92 @@ int cekej_na_konec(pid_t pid, int limit_s)
     return -1;
 }
 
-bool soubor_obsahuje(const std::string &soubor, const std::string &text)
+std::string obsah(const std::string &soubor)
 {
     std::ifstream f(soubor);
     std::stringstream s;
     s << f.rdbuf();
-    return s.str().find(text) != std::string::npos;
+    return s.str();
+}
+
+bool soubor_obsahuje(const std::string &soubor, const std::string &text)
+{
+    return obsah(soubor).find(text) != std::string::npos;
+}
+
+// Waits up to 30 s for the file to hold the text.
+bool cekej_na_text(const std::string &soubor, const std::string &text)
+{
+    for (int i = 0; i < 600 && !soubor_obsahuje(soubor, text); i++)
+        usleep(50 * 1000);
+    return soubor_obsahuje(soubor, text);
+}
+
+// A run of pvm-run.sh that a test started. One the test gives up on early is ended by TERM,
+// as a user would end it, so that nothing of it goes on computing.
+class BehPvmRun {
+public:
+    explicit BehPvmRun(pid_t pid) : pid_(pid) {}
+    ~BehPvmRun()
+    {
+        if (pid_ > 0 && kill(pid_, SIGTERM) == 0)
+            cekej_na_konec(pid_, 30);
+    }
+    BehPvmRun(const BehPvmRun &) = delete;
+    BehPvmRun &operator=(const BehPvmRun &) = delete;
+    pid_t pid() const { return pid_; }
+    // Its status once it has ended, as cekej_na_konec gives it.
+    int konec(int limit_s)
+    {
+        int status = cekej_na_konec(pid_, limit_s);
+        pid_ = -1;
+        return status;
+    }
+
+private:
+    pid_t pid_;
+};
+
+// Starts pvm-run.sh with the build's programs and these arguments in folder dir, as the leader
+// of a process group of its own, its standard output and error into the files vystup and
+// chyby.
+BehPvmRun spust_pvm_run(const std::string &dir, const std::vector<std::string> &argumenty,
+                        const std::string &vystup, const std::string &chyby)
+{
+    std::vector<std::string> argv = {script_path("pvm-run.sh"), "-e", program_path("")};
+    argv.insert(argv.end(), argumenty.begin(), argumenty.end());
+    std::vector<char *> args;
+    for (std::string &a : argv)
+        args.push_back(a.data());
+    args.push_back(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        setpgid(0, 0);
+        if (chdir(dir.c_str()) != 0 || !freopen(vystup.c_str(), "w", stdout) ||
+            !freopen(chyby.c_str(), "w", stderr))
+            _exit(126);
+        // The signals a test runner may have set aside are the script's to handle.
+        signal(SIGINT, SIG_DFL);
+        signal(SIGTERM, SIG_DFL);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    return BehPvmRun(pid);
+}
+
+// The processes of a run in dir that are left after up to 10 s (dead ones may stay a moment as
+// zombies, which have no working folder any more), killed so that a failed test leaves none
+// of them running.
+std::vector<pid_t> zbyle_procesy(const std::string &dir)
+{
+    std::vector<pid_t> zbyle = procesy_ve_slozce(dir);
+    for (int i = 0; i < 100 && !zbyle.empty(); i++) {
+        usleep(100 * 1000);
+        zbyle = procesy_ve_slozce(dir);
+    }
+    for (pid_t pid : zbyle)
+        kill(pid, SIGKILL);
+    return zbyle;
 }
 
 // How a signal reaches the run: to pvm-run.sh alone, or to its whole process group, as a
@@ -230,41 +324,23 @@ TEST_P(PvmRunSignal, UkonciPrikazDemonaIUlohy)
     std::string vm = dir.file("vm.txt"), vystup = dir.file("vystup.txt");
     std::string prikaz = "echo $PVM_TMP > " + vm + "; exec " + program_path("kubo-main") +
                          " 1000 1000 1000 0.001 1 2 1";
-    pid_t pid = fork();
-    if (pid == 0) {
-        setpgid(0, 0);
-        if (chdir(dir.path().c_str()) != 0 || !freopen(vystup.c_str(), "w", stdout))
-            _exit(126);
-        // The signals a test runner may have set aside are the script's to handle.
-        signal(SIGINT, SIG_DFL);
-        signal(SIGTERM, SIG_DFL);
-        std::string skript = script_path("pvm-run.sh"), programy = program_path("");
-        execl(skript.c_str(), skript.c_str(), "-e", programy.c_str(), "/bin/sh", "-c",
-              prikaz.c_str(), (char *)nullptr);
-        _exit(127);
-    }
-    ASSERT_GT(pid, 0);
-    for (int i = 0; i < 600 && !soubor_obsahuje(vystup, "Prideluji praci delnikovi"); i++)
-        usleep(50 * 1000);
-    ASSERT_TRUE(soubor_obsahuje(vystup, "Prideluji praci delnikovi"));
+    BehPvmRun beh = spust_pvm_run(dir.path(), {"/bin/sh", "-c", prikaz}, vystup,
+                                  dir.file("chyby.txt"));
+    ASSERT_GT(beh.pid(), 0);
+    ASSERT_TRUE(cekej_na_text(vystup, "Prideluji praci delnikovi"));
     std::ifstream f(vm);
     std::string slozka_vm;
     std::getline(f, slozka_vm);
     ASSERT_TRUE(fs::exists(slozka_vm)) << slozka_vm;
 
-    kill(GetParam().cele_skupine ? -pid : pid, signal_cislo);
-    EXPECT_EQ(cekej_na_konec(pid, 60), 128 + signal_cislo);
+    kill(GetParam().cele_skupine ? -beh.pid() : beh.pid(), signal_cislo);
+    EXPECT_EQ(beh.konec(60), 128 + signal_cislo);
     EXPECT_FALSE(fs::exists(slozka_vm));
     // The master saw the signal while its daemon still served it.
     EXPECT_TRUE(soubor_obsahuje(vystup, "Prerusen signalem " + std::to_string(signal_cislo)));
     EXPECT_FALSE(soubor_obsahuje(vystup, "Spojeni s PVM ztraceno"));
-    // kubo-main and its workers go with the daemon; a dead one may stay a moment as a zombie,
-    // which has no working folder any more.
-    std::vector<pid_t> zbyle = procesy_ve_slozce(dir.path());
-    for (int i = 0; i < 100 && !zbyle.empty(); i++) {
-        usleep(100 * 1000);
-        zbyle = procesy_ve_slozce(dir.path());
-    }
+    // kubo-main and its workers go with the daemon.
+    std::vector<pid_t> zbyle = zbyle_procesy(dir.path());
     EXPECT_TRUE(zbyle.empty()) << zbyle.size() << " processes of the run are left";
 }
 
@@ -278,6 +354,104 @@ INSTANTIATE_TEST_SUITE_P(IntTermCtrlC, PvmRunSignal,
                              return std::string(info.param.signal_cislo == SIGINT ? "Int"
                                                                                   : "Term");
                          });
+
+// The processes called jmeno (as /proc names them) whose working folder is dir.
+std::vector<pid_t> procesy_jmenem(const std::string &dir, const std::string &jmeno)
+{
+    std::vector<pid_t> pidy;
+    for (pid_t pid : procesy_ve_slozce(dir)) {
+        std::string nazev;
+        std::getline(std::ifstream("/proc/" + std::to_string(pid) + "/comm"), nazev);
+        if (nazev == jmeno)
+            pidy.push_back(pid);
+    }
+    return pidy;
+}
+
+// True while pid is neither gone nor a zombie.
+bool zije(pid_t pid)
+{
+    std::ifstream stav("/proc/" + std::to_string(pid) + "/stat");
+    std::string cislo, jmeno, pismeno;
+    return stav >> cislo >> jmeno >> pismeno && pismeno != "Z";
+}
+
+// The lines of text that are neither a task's (with -o), nor pvm-run's or its tasker's own.
+std::string cizi_radky(const std::string &text)
+{
+    const std::regex vlastni("\\[t[0-9a-f]+\\+?\\] .*|pvm-run(-tasker)?: .*");
+    std::string cizi;
+    for (const std::string &radek : lines_of(text))
+        if (!std::regex_match(radek, vlastni))
+            cizi += radek + "\n";
+    return cizi;
+}
+
+class PvmRunZabityDemon : public ::testing::TestWithParam<bool> {};
+
+// The daemon killed outright in the middle of kubo-main's run. Just before, it is stopped and
+// a worker killed, so that the news of that end (the tasker's, with -o) lies unread on the
+// daemon's socket when it goes, and whoever talks to it next meets a reset connection. The
+// command fails, nothing else is said on standard error (which is also where -o - puts the
+// tasks' lines), and the workers, now children of another process, do not outlive the run.
+TEST_P(PvmRunZabityDemon, UlohyNepreziji)
+{
+    TempDir dir;
+    std::vector<std::string> argumenty;
+    if (GetParam())
+        argumenty = {"-o", "-"};
+    argumenty.insert(argumenty.end(),
+                     {program_path("kubo-main"), "20", "10", "1", "1e-6", "1", "2", "5"});
+    const std::string vystup = dir.file("vystup.txt"), chyby = dir.file("chyby.txt");
+    BehPvmRun beh = spust_pvm_run(dir.path(), argumenty, vystup, chyby);
+    ASSERT_GT(beh.pid(), 0);
+    ASSERT_TRUE(cekej_na_text(vystup, "Spoustim smycku zprav")) << obsah(chyby);
+    std::vector<pid_t> demon = procesy_jmenem(dir.path(), "pvmd");
+    std::vector<pid_t> delnici = procesy_jmenem(dir.path(), "kubo-worker.exe");
+    ASSERT_EQ(demon.size(), 1u);
+    ASSERT_EQ(delnici.size(), 2u);
+
+    kill(demon[0], SIGSTOP);
+    kill(delnici[0], SIGKILL);
+    for (int i = 0; i < 200 && zije(delnici[0]); i++)
+        usleep(50 * 1000);
+    // The tasker tells the daemon right after it has reaped the worker.
+    usleep(200 * 1000);
+    kill(demon[0], SIGKILL);
+
+    int status = beh.konec(60);
+    EXPECT_NE(status, -1) << "pvm-run did not end";
+    EXPECT_NE(status, 0);
+    EXPECT_EQ(cizi_radky(obsah(chyby)), "");
+    std::vector<pid_t> zbyle = zbyle_procesy(dir.path());
+    EXPECT_TRUE(zbyle.empty()) << zbyle.size() << " processes of the run are left, the first "
+                               << (zbyle.empty() ? 0 : zbyle[0]);
+}
+
+INSTANTIATE_TEST_SUITE_P(BezAsTaskerem, PvmRunZabityDemon, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool> &info) {
+                             return std::string(info.param ? "STaskerem" : "BezTaskeru");
+                         });
+
+// Interrupted runs with the tasks' lines on standard error: a run's end comes while its tasks
+// are being stopped, and whatever the daemon's going does to the tasker, every line there is
+// still a task's or pvm-run's own.
+TEST(PvmRunVystupUloh, PoPreruseniJeKazdyRadekOznacen)
+{
+    TempDir dir;
+    const std::string vystup = dir.file("vystup.txt"), chyby = dir.file("chyby.txt");
+    for (int i = 0; i < 20; i++) {
+        BehPvmRun beh = spust_pvm_run(dir.path(),
+                                      {"-o", "-", program_path("kubo-main"), "20", "10", "1",
+                                       "1e-6", "1", "2", "5"},
+                                      vystup, chyby);
+        ASSERT_GT(beh.pid(), 0);
+        ASSERT_TRUE(cekej_na_text(vystup, "Spoustim smycku zprav")) << obsah(chyby);
+        kill(beh.pid(), SIGTERM);
+        ASSERT_EQ(beh.konec(60), 128 + SIGTERM) << i;
+        ASSERT_EQ(cizi_radky(obsah(chyby)), "") << i;
+    }
+}
 
 class PvmRunNeposlusneUlohy : public ::testing::TestWithParam<bool> {};
 
@@ -300,11 +474,6 @@ TEST_P(PvmRunNeposlusneUlohy, Nepreziji)
             pidy.push_back(std::stoi(e.path().extension().string().substr(1)));
     ASSERT_EQ(pidy.size(), 3u);
     // Killed is dead or a zombie that its new parent has not yet reaped.
-    auto zije = [](pid_t pid) {
-        std::ifstream stav("/proc/" + std::to_string(pid) + "/stat");
-        std::string cislo, jmeno, pismeno;
-        return stav >> cislo >> jmeno >> pismeno && pismeno != "Z";
-    };
     for (int i = 0; i < 40 && std::any_of(pidy.begin(), pidy.end(), zije); i++)
         usleep(50 * 1000);
     for (pid_t pid : pidy)
@@ -388,6 +557,63 @@ TEST(PvmRunZacatek, PrikazJakoVolbaOdkazATmpdir)
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "ro\n");
     EXPECT_TRUE(prazdna);
+}
+
+// A program folder that is not there is refused before anything starts: a daemon would look
+// there for nothing.
+TEST(PvmRunZacatek, ChybejiciSlozkaProgramuJeChybouPouziti)
+{
+    TempDir dir;
+    dir.write("soubor", "");
+    for (const std::string &chybna : {dir.file("neni"), dir.file("soubor")}) {
+        for (const std::string &slozky : {chybna, program_path("") + ":" + chybna}) {
+            RunResult r = run_program({script_path("pvm-run.sh"), "-e", slozky, "/bin/echo",
+                                       "spusteno"},
+                                      "", dir.path(), 30);
+            EXPECT_EQ(r.status, 2) << slozky;
+            EXPECT_EQ(r.err, "pvm-run: program folder '" + chybna + "' does not exist\n");
+            EXPECT_EQ(r.out, "") << "the command ran";
+        }
+    }
+}
+
+// TMPDIR on a small file system of its own (in a mount namespace of its own, gone with it),
+// full or nearly so: the run ends before the daemon starts, naming the folder and the cause,
+// without the shell's own complaints, and leaves nothing there. A roomy one runs the command.
+TEST(PvmRunZacatek, PlnyTmpdirNazveSlozkuAPricinu)
+{
+    struct Pripad {
+        const char *volby;  // of the tmpfs
+        int plno_kib;       // taken by a file before the run
+    };
+    TempDir dir;
+    const std::string tmp = dir.file("tmp");
+    fs::create_directory(tmp);
+    const std::regex chyba("pvm-run: (the virtual machine's folder " + tmp +
+                           "/pvm-run\\.\\w+ cannot be written|cannot make a folder for the "
+                           "virtual machine in " + tmp + "): No space left on device\n");
+    for (Pripad p : {Pripad{"size=64k", 64}, Pripad{"size=64k", 60}, Pripad{"size=64k", 24},
+                     Pripad{"size=1m,nr_inodes=2", 0}, Pripad{"size=1m", 0}}) {
+        RunResult r = run_program(
+            {"/usr/bin/unshare", "-m", "/bin/sh", "-c",
+             "mount -t tmpfs -o \"$0\" tmpfs \"$TMPDIR\" || exit 77; "
+             "head -c \"$1\" /dev/zero > \"$TMPDIR/plno\"; shift 1; "
+             "\"$@\"; s=$?; ls -A \"$TMPDIR\"; exit $s",
+             p.volby, std::to_string(p.plno_kib * 1024), script_path("pvm-run.sh"), "-e",
+             program_path(""), "/bin/echo", "spusteno"},
+            "", dir.path(), 30, {"TMPDIR=" + tmp});
+        if (r.status == 77 || r.err.find("unshare") != std::string::npos)
+            GTEST_SKIP() << "no tmpfs can be mounted here: " << r.err;
+        const std::string pripad = std::string(p.volby) + ", " + std::to_string(p.plno_kib);
+        if (std::string(p.volby) == "size=1m") {
+            EXPECT_EQ(r.status, 0) << pripad << r.err;
+            EXPECT_EQ(r.out, "spusteno\nplno\n") << pripad;
+            continue;
+        }
+        EXPECT_EQ(r.status, 1) << pripad;
+        EXPECT_TRUE(std::regex_match(r.err, chyba)) << pripad << ": " << r.err;
+        EXPECT_EQ(r.out, "plno\n") << pripad;
+    }
 }
 
 // The soft limit of open descriptors in the daemon's process, as /proc tells it.
