@@ -8,35 +8,25 @@
 #include <climits>
 #include <cstdio>
 #include <new>
-#include <string>
 #include <vector>
 
-#include "search/text/cteni.h"
-#include "search/farmer/preruseni.h"
-#include "common/pvm_spojeni.h"
-#include "search/text/rozsahy.h"
-#include "search/text/soubezne_pocitani.h"
-#include "search/farmer/soubor_zpravy.h"
 #include "common/standardni_proudy.h"
-#include "search/text/vstup.h"
+#include "search/farmer/preruseni.h"
+#include "search/farmer/sber.h"
 #include "search/farmer/vypis.h"
 #include "search/farmer/workeri.h"
+#include "search/text/cteni.h"
+#include "search/text/soubezne_pocitani.h"
+#include "search/text/vstup.h"
 
 namespace {
 
 const char *const VYSTUP = "find_output.txt";
 
-// What the user asks for.
-struct Zadani {
-    const char *soubor = nullptr;
-    int num_workers = 0;
-    std::string f_str;
-};
-
 // Reads the file name and the worker count, asks for the pattern and reads it into zadani;
 // false, with err, when they are unusable. err is the text as farmer prints it on standard
 // output, line ends included (see lze_hledat).
-bool cti_zadani(int argc, char **argv, Zadani &zadani, std::string *err)
+bool cti_zadani(int argc, char **argv, ZadaniFarmera &zadani, std::string *err)
 {
     if (argc != 3) {
         *err = "Spatne zadane vstupni parametry!\n"
@@ -91,13 +81,13 @@ int selhani(FILE *proud, const std::string &chyba)
 
 // The search once the report can be written: the text counted, the workers run, the report
 // made; returns the exit status.
-int hledej_text(const Zadani &zadani, SouborZpravy &zprava)
+int hledej_text(BehFarmera &b)
 {
+    const ZadaniFarmera &zadani = b.zadani;
     std::string chyba;
     size_t delka = 0;
-    std::vector<Pocet> body;
     if (!lze_cist_dvakrat(zadani.soubor, &chyba) ||
-        !spocti_text(zadani.soubor, delka, body, &chyba))
+        !spocti_text(zadani.soubor, delka, b.body, &chyba))
         return selhani(stderr, chyba);
     if (delka > INT_MAX) {
         printf("Text souboru %s ma vic nez %d znaku, ktere lze oznacit!\n", zadani.soubor,
@@ -105,50 +95,46 @@ int hledej_text(const Zadani &zadani, SouborZpravy &zprava)
         return 1;
     }
     // A pattern longer than the text occurs nowhere: no worker is started.
-    const std::string &f_str = zadani.f_str;
-    PlanHledani plan = planuj_hledani(static_cast<int>(delka), static_cast<int>(f_str.size()),
-                                      zadani.num_workers);
+    PlanHledani plan = planuj_hledani(static_cast<int>(delka),
+                                      static_cast<int>(zadani.f_str.size()), zadani.num_workers);
     if (plan.snizeno)
         printf("Zadan prilis velky pocet workeru, upravuji pocet na: %d.\n\n", plan.num_workers);
-    Odklad odklad;
-    std::string cesta;
+    b.rozsahy = plan.rozsahy;
     bool hotovo = plan.num_workers == 0 ||
-                  (absolutni_cesta(zadani.soubor, cesta, &chyba) &&
-                   hledej_na_pvm(plan.rozsahy, body, cesta, f_str, odklad, &chyba));
-    hotovo = hotovo && vypis_zpravu(f_str, zadani.soubor, odklad, zprava, &chyba);
-    zavri_odklad(odklad);
+                  (absolutni_cesta(zadani.soubor, b.cesta, &chyba) && hledej_na_pvm(b, &chyba));
+    hotovo = hotovo && vypis_zpravu(b, &chyba);
+    zavri_odklad(b.odklad);
     return hotovo ? 0 : selhani(stderr, chyba);
 }
 
-// The whole run into zprava, this run's report file; returns the exit status.
-int hledej(int argc, char **argv, SouborZpravy &zprava)
+// The whole run into b.zprava, this run's report file; returns the exit status.
+int hledej(BehFarmera &b, int argc, char **argv)
 {
-    Zadani zadani;
     std::string chyba;
-    if (!cti_zadani(argc, argv, zadani, &chyba)) {
+    if (!cti_zadani(argc, argv, b.zadani, &chyba)) {
         printf("%s", chyba.c_str());
         return 1;
     }
-    zachytavej_preruseni(zprava);
+    zachytavej_preruseni(b.zprava);
     // Before any work: a report that cannot be written would lose the whole search. Held
     // against signals, so that the temporary file is never made unseen by the clean-up.
     odloz_preruseni();
-    bool lze_zapsat = priprav_zpravu(VYSTUP, zprava, &chyba);
+    bool lze_zapsat = priprav_zpravu(VYSTUP, b.zprava, &chyba);
     povol_preruseni();
     if (!lze_zapsat)
         return selhani(stderr, chyba);
-    return hledej_text(zadani, zprava);
+    return hledej_text(b);
 }
 
 // The run with its last words: out of memory, or a report that did not reach standard output.
-int vysledek_behu(int argc, char **argv, SouborZpravy &zprava)
+int vysledek_behu(BehFarmera &b, int argc, char **argv)
 {
     int status;
     try {
-        status = hledej(argc, argv, zprava);
+        status = hledej(b, argc, argv);
     } catch (const std::bad_alloc &) {
         printf("Malo pameti!\n");
-        odhlas_z_pvm();
+        odhlas_z_pvm(b.pvm);
         return 1;
     }
     if (!vystup_zapsan()) {
@@ -160,13 +146,34 @@ int vysledek_behu(int argc, char **argv, SouborZpravy &zprava)
 
 }  // namespace
 
-int spust_farmera(int argc, char **argv)
+int spust_farmera(Pvm &pvm, int argc, char **argv)
 {
-    SouborZpravy zprava;
-    int status = vysledek_behu(argc, argv, zprava);
+    BehFarmera b(pvm);
+    int status = vysledek_behu(b, argc, argv);
     // Until this run's report is in place, an older one in the folder would pass for its
     // result: whatever the end, what is not this run's whole report goes.
-    uklid_zpravu(zprava);
+    uklid_zpravu(b.zprava);
     prestan_zachytavat_preruseni();
     return status;
+}
+
+bool hledej_na_pvm(BehFarmera &b, std::string *err)
+{
+    odloz_preruseni();
+    b.mytid = prihlas_do_pvm(b.pvm);
+    if (b.mytid < 0) {
+        *err = "Nelze se spojit s PVM (pvm_mytid: " + std::to_string(b.mytid) +
+               "), bezi demon pvmd?";
+        povol_preruseni();
+        return false;
+    }
+    zaloz_odklad(b.odklad, b.rozsahy.size());
+    const bool spusteno = spust_workery(b, err);
+    const bool hotovo = spusteno && sber_odpovedi(b, err);
+    // The workers of a search that failed part way would search on for nothing.
+    if (preruseni_ceka() || (spusteno && !hotovo))
+        zabij_workery(b);
+    odhlas_z_pvm(b.pvm);
+    povol_preruseni();
+    return hotovo;
 }

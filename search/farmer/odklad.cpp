@@ -14,7 +14,7 @@
 namespace {
 
 // An unlinked file in $TMPDIR (or /tmp): it goes with the process, however that ends.
-bool otevri_soubor(Odklad &odklad, std::string *err)
+bool otevri_docasny_soubor(Odklad &odklad, std::string *err)
 {
     const char *slozka = getenv("TMPDIR");
     std::string vzor = std::string(slozka != nullptr && *slozka != '\0' ? slozka : "/tmp") +
@@ -61,7 +61,7 @@ bool odloz(Odklad &odklad, size_t worker, const int *pozice, size_t n, std::stri
         kusy.push_back({false, odklad.pamet.size(), n});
         odklad.pamet.insert(odklad.pamet.end(), pozice, pozice + n);
     } else {
-        if (odklad.fd < 0 && !otevri_soubor(odklad, err))
+        if (odklad.fd < 0 && !otevri_docasny_soubor(odklad, err))
             return false;
         // pwrite only reads from the positions.
         char *data = reinterpret_cast<char *>(const_cast<int *>(pozice));

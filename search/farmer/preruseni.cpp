@@ -4,13 +4,13 @@
 
 #include <csignal>
 
-#include "common/pvm_spojeni.h"
-
 namespace {
 
 const int SIGNALY_PRERUSENI[] = {SIGINT, SIGTERM, SIGHUP};
 
-// The report a signal cleans up: the handler can take no argument. Set before the handler is
+// The report a signal cleans up. The one thing of the run kept outside its object: a handler is
+// given the signal's number alone, and at an INT, TERM or HUP outside PVM's calls (while the
+// text is counted, say) it must find the report's files itself. Set before the handler is
 // installed, and kept until it is taken away.
 const SouborZpravy *zprava_pri_signalu = nullptr;
 
@@ -78,12 +78,12 @@ bool preruseni_ceka()
     return false;
 }
 
-int prijmi_do_preruseni(int &znacka, int &odesilatel)
+int prijmi_do_preruseni(Pvm &pvm, int &znacka, int &odesilatel)
 {
     for (;;) {
         if (preruseni_ceka())
             return 0;
-        int zprava = prijmi_zpravu(LHUTA_PRERUSENI, znacka, odesilatel);
+        int zprava = prijmi_zpravu(pvm, LHUTA_PRERUSENI, znacka, odesilatel);
         if (zprava != 0)
             return zprava;
     }

@@ -2,6 +2,7 @@
 // farmer's INT, TERM and HUP: the run cleans up after itself and ends by the same signal.
 #pragma once
 
+#include "common/pvm_spojeni.h"
 #include "search/farmer/soubor_zpravy.h"
 
 // From now on INT, TERM and HUP clean up zprava (uklid_zpravu) and then end the process by
@@ -22,7 +23,7 @@ void povol_preruseni();
 // True when a held-back INT, TERM or HUP is waiting.
 bool preruseni_ceka();
 
-// Waits for the next message from anyone, with its tag and sender, as prijmi_zpravu does for
-// ever, but gives up, returning 0, as soon as a held-back signal waits; PVM's own blocking
-// receive sits through any signal.
-int prijmi_do_preruseni(int &znacka, int &odesilatel);
+// Waits for the next message from anyone through pvm, with its tag and sender, as prijmi_zpravu
+// does for ever, but gives up, returning 0, as soon as a held-back signal waits; PVM's own
+// blocking receive sits through any signal.
+int prijmi_do_preruseni(Pvm &pvm, int &znacka, int &odesilatel);

@@ -6,21 +6,21 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "search/zpravy/hledani_zpravy.h"
 #include "search/farmer/preruseni.h"
-#include "common/pvm_spojeni.h"
+#include "search/farmer/workeri.h"
+#include "search/zpravy/hledani_zpravy.h"
 
 namespace {
 
 // How long the last pieces of workers that have ended are waited for, in seconds.
 const double CEKANI_NA_ZBYTEK_S = 1;
 
+// The collection's book-keeping, per range.
 struct Sber {
-    WorkeriHledani &w;
-    Odklad &odklad;
-    ZtrataWorkera &ztrata;
+    BehFarmera &b;
+    std::string *err;
     std::unordered_map<int, size_t> poradi;  // task identifier of a range's worker to the range
-    std::vector<size_t> prijato;             // positions received per range from its worker
+    std::vector<size_t> prijato;             // positions received from its worker
     std::vector<bool> hotov;                 // its last piece is in
     std::vector<int> spusteni;               // how often its worker has been started
     size_t zbyva;                            // ranges without their last piece
@@ -30,10 +30,10 @@ struct Sber {
 // What became of a piece.
 enum class Kus { ULOZEN, ZTRACEN, KONEC };
 
+// The run fails at range i's worker for duvod.
 bool selhal(Sber &s, size_t i, const char *duvod)
 {
-    s.ztrata.worker = i;
-    s.ztrata.duvod = duvod;
+    *s.err = popis_workera(s.b.wtids[i], s.b.rozsahy[i]) + " " + duvod + "!";
     return false;
 }
 
@@ -49,27 +49,27 @@ Kus uloz_kus(Sber &s, size_t i)
 {
     size_t pocet = 0;
     bool posledni = false;
-    const Rozsah &rozsah = s.w.rozsahy[i];
-    if (!rozbal_hlavicku(pocet, posledni) ||
-        pocet > vyskytu_nejvys(rozsah, s.w.delka_f) - s.prijato[i])
+    const Rozsah &rozsah = s.b.rozsahy[i];
+    const int delka_f = static_cast<int>(s.b.zadani.f_str.size());
+    if (!rozbal_hlavicku(s.b.pvm, pocet, posledni) ||
+        pocet > vyskytu_nejvys(rozsah, delka_f) - s.prijato[i])
         return spatny(s, i);
     for (size_t hotovo = 0; hotovo < pocet;) {
         size_t n = std::min(KUS_POZIC, pocet - hotovo);
         s.blok.resize(std::max(s.blok.size(), n));
-        if (!rozbal_pozice(s.blok.data(), n) ||
-            !pozice_v_rozsahu(rozsah, s.w.delka_f, s.blok.data(), n))
+        if (!rozbal_pozice(s.b.pvm, s.blok.data(), n) ||
+            !pozice_v_rozsahu(rozsah, delka_f, s.blok.data(), n))
             return spatny(s, i);
         std::string chyba;
-        if (!odloz(s.odklad, i, s.blok.data(), n, &chyba)) {
-            s.ztrata.worker = i;
-            s.ztrata.zprava = "Nalezene pozice nelze odlozit do docasneho souboru (" + chyba + ")!";
+        if (!odloz(s.b.odklad, i, s.blok.data(), n, &chyba)) {
+            *s.err = "Nalezene pozice nelze odlozit do docasneho souboru (" + chyba + ")!";
             return Kus::KONEC;
         }
         hotovo += n;
     }
     s.prijato[i] += pocet;
-    std::string chyba;  // a worker that cannot be told has ended, whatever PVM says
-    if (!posledni && !posli_potvrzeni(s.w.wtids[i], &chyba))
+    // A worker that cannot be told has ended, whatever PVM says.
+    if (!posledni && !posli_potvrzeni(s.b.pvm, s.b.wtids[i], nullptr))
         return Kus::ZTRACEN;
     if (posledni) {
         s.hotov[i] = true;
@@ -85,14 +85,12 @@ bool nahrad(Sber &s, size_t i)
 {
     if (s.spusteni[i] >= SPUSTENI_NA_ROZSAH)
         return selhal(s, i, "skoncil bez odpovedi");
-    zahod_pozice(s.odklad, i);
+    zahod_pozice(s.b.odklad, i);
     s.prijato[i] = 0;
-    s.poradi.erase(s.w.wtids[i]);
-    if (!s.w.novy(i, ++s.spusteni[i], s.w.wtids[i], &s.ztrata.zprava)) {
-        s.ztrata.worker = i;
+    s.poradi.erase(s.b.wtids[i]);
+    if (!spust_znovu(s.b, i, ++s.spusteni[i], s.err))
         return false;
-    }
-    s.poradi[s.w.wtids[i]] = i;
+    s.poradi[s.b.wtids[i]] = i;
     return true;
 }
 
@@ -101,7 +99,7 @@ bool nahrad(Sber &s, size_t i)
 bool zpracuj_kus(Sber &s, size_t i, int zprava)
 {
     Kus kus = uloz_kus(s, i);
-    zahod_zpravu(zprava);
+    zahod_zpravu(s.b.pvm, zprava);
     return kus == Kus::ULOZEN || (kus == Kus::ZTRACEN && nahrad(s, i));
 }
 
@@ -110,9 +108,9 @@ bool zpracuj_kus(Sber &s, size_t i, int zprava)
 // the worker is lost.
 bool dober(Sber &s, size_t i, double konec)
 {
-    const int tid = s.w.wtids[i];
-    while (!s.hotov[i] && s.w.wtids[i] == tid) {
-        int zprava = prijmi_kus_do(tid, konec);
+    const int tid = s.b.wtids[i];
+    while (!s.hotov[i] && s.b.wtids[i] == tid) {
+        int zprava = prijmi_kus_do(s.b.pvm, tid, konec);
         if (zprava <= 0)
             return nahrad(s, i);
         if (!zpracuj_kus(s, i, zprava))
@@ -121,25 +119,29 @@ bool dober(Sber &s, size_t i, double konec)
     return true;
 }
 
+// Whether a notice with tag and identifier kdo concerns range i's worker: its own end, or the
+// loss of the host it runs on.
+bool tyka_se(Sber &s, int tag, int kdo, size_t i)
+{
+    const int tid = s.b.wtids[i];
+    int hostitel = 0;
+    if (tag == ZNACKA_KONEC_ULOHY)
+        return tid == kdo;
+    return zjisti_hostitele(s.b.pvm, tid, &hostitel, nullptr) && hostitel == kdo;
+}
+
 // A notice of an ended task or host: the unfinished workers it concerns are waited for, all
 // of them for one moment together, as a host may take hundreds with it. A notice without its
 // identifier, or about a worker already replaced, concerns none of them.
 bool oznameni(Sber &s, int tag)
 {
     int kdo = 0;
-    std::string chyba;
-    if (!rozbal(&kdo, 1, &chyba))
+    if (!rozbal(s.b.pvm, &kdo, 1, nullptr))
         return true;
     const double konec = sekundy() + CEKANI_NA_ZBYTEK_S;
-    for (size_t i = 0; i < s.w.wtids.size(); i++) {
-        int hostitel = 0;
-        bool tyka_se = tag == ZNACKA_KONEC_ULOHY ? s.w.wtids[i] == kdo
-                                                 : zjisti_hostitele(s.w.wtids[i], &hostitel,
-                                                                    nullptr) &&
-                                                       hostitel == kdo;
-        if (tyka_se && !s.hotov[i] && !dober(s, i, konec))
+    for (size_t i = 0; i < s.b.wtids.size(); i++)
+        if (!s.hotov[i] && tyka_se(s, tag, kdo, i) && !dober(s, i, konec))
             return false;
-    }
     return true;
 }
 
@@ -147,7 +149,7 @@ bool oznameni(Sber &s, int tag)
 bool dalsi_zprava(Sber &s)
 {
     int tag = 0, odesilatel = 0;
-    int zprava = prijmi_do_preruseni(tag, odesilatel);
+    int zprava = prijmi_do_preruseni(s.b.pvm, tag, odesilatel);
     if (zprava == 0)
         return false;  // a held-back signal waits: the caller ends the run
     if (zprava < 0) {
@@ -159,7 +161,7 @@ bool dalsi_zprava(Sber &s)
         return oznameni(s, tag);
     auto worker = s.poradi.find(odesilatel);
     if (tag != ZNACKA_ODPOVED || worker == s.poradi.end() || s.hotov[worker->second]) {
-        zahod_zpravu(zprava);
+        zahod_zpravu(s.b.pvm, zprava);
         return true;
     }
     return zpracuj_kus(s, worker->second, zprava);
@@ -167,13 +169,13 @@ bool dalsi_zprava(Sber &s)
 
 }  // namespace
 
-bool sber_odpovedi(WorkeriHledani &w, Odklad &odklad, ZtrataWorkera &ztrata)
+bool sber_odpovedi(BehFarmera &b, std::string *err)
 {
-    const size_t rozsahu = w.wtids.size();
-    Sber s{w, odklad, ztrata, {}, std::vector<size_t>(rozsahu), std::vector<bool>(rozsahu),
+    const size_t rozsahu = b.wtids.size();
+    Sber s{b, err, {}, std::vector<size_t>(rozsahu), std::vector<bool>(rozsahu),
            std::vector<int>(rozsahu, 1), rozsahu, {}};
     for (size_t i = 0; i < rozsahu; i++)
-        s.poradi[w.wtids[i]] = i;
+        s.poradi[b.wtids[i]] = i;
     while (s.zbyva > 0)
         if (!dalsi_zprava(s))
             return false;

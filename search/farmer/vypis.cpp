@@ -55,11 +55,13 @@ bool vypis_pozice(FILE *fw, const Odklad &odklad, std::string *err)
 
 }  // namespace
 
-bool vypis_zpravu(const std::string &f_str, const char *soubor, const Odklad &odklad,
-                  SouborZpravy &zprava, std::string *err)
+bool vypis_zpravu(BehFarmera &b, std::string *err)
 {
+    const std::string &f_str = b.zadani.f_str;
+    const char *soubor = b.zadani.soubor;
+    SouborZpravy &zprava = b.zprava;
     FILE *fw = zprava.fw;
-    const int nalezeno_celkem = static_cast<int>(odklad.celkem);
+    const int nalezeno_celkem = static_cast<int>(b.odklad.celkem);
     std::string chyba;
     if (nalezeno_celkem == 0) {
         obe(fw, "Nebyl nalezen zadny vyskyt podretezce: \"%s\"\n", f_str.c_str());
@@ -69,7 +71,7 @@ bool vypis_zpravu(const std::string &f_str, const char *soubor, const Odklad &od
         fprintf(fw, "Pocet nalezenych podretezcu \"%s\"\nv souboru \"%s\" : %d\n", f_str.c_str(),
                 soubor, nalezeno_celkem);
         obe(fw, "Vypis indexu, urcujicich pozice nalezenych podretezcu v retezci:\n");
-        if (!vypis_pozice(fw, odklad, &chyba)) {
+        if (!vypis_pozice(fw, b.odklad, &chyba)) {
             *err = "Nalezene pozice nelze precist z docasneho souboru (" + chyba + "), " +
                    zprava.jmeno + " byl odstranen!";
             return false;

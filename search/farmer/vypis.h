@@ -4,11 +4,10 @@
 
 #include <string>
 
-#include "search/farmer/odklad.h"
-#include "search/farmer/soubor_zpravy.h"
+#include "search/farmer/beh_farmera.h"
 
-// Prints the report of the search for f_str in soubor and writes it to zprava, which it puts
-// in its place; false, with the message, when the positions cannot be read back or the file
-// could not be written whole (the clean-up then removes it).
-bool vypis_zpravu(const std::string &f_str, const char *soubor, const Odklad &odklad,
-                  SouborZpravy &zprava, std::string *err);
+// Prints the report of b's search (the pattern, the file as named, the positions stored) and
+// writes it to b.zprava, which it puts in its place; false, with the message, when the
+// positions cannot be read back or the file could not be written whole (the clean-up then
+// removes it).
+bool vypis_zpravu(BehFarmera &b, std::string *err);

@@ -1,21 +1,29 @@
 // SPDX-License-Identifier: MIT
-// farmer's workers on PVM: started one per range, watched, replaced when lost, their replies
-// gathered, killed at an interrupt or a failure.
+// farmer's workers on PVM: started one per range, watched, a lost one started again, and
+// killed at an interrupt or a failure.
 #pragma once
 
 #include <string>
-#include <vector>
 
-#include "search/text/konce_radku.h"
-#include "search/farmer/odklad.h"
-#include "search/text/rozsahy.h"
+#include "search/farmer/beh_farmera.h"
 
-// Joins PVM, runs one worker per range of the file at the absolute path cesta searching for
-// f_str, each told the last point of body before its range, and gathers all positions in
-// range order into odklad; a lost worker's range is searched by a new one, said on standard
-// error. Leaves PVM. False, with the message (its lines, for standard error), when the search
-// could not be done whole; the workers of a collection that failed are killed. Signals wait
-// while PVM is in use; an interrupt kills the workers, leaves PVM and then ends the process.
-bool hledej_na_pvm(const std::vector<Rozsah> &rozsahy, const std::vector<Pocet> &body,
-                   const std::string &cesta, const std::string &f_str, Odklad &odklad,
-                   std::string *err);
+// How often a range's worker is started in all before its loss ends the run.
+const int SPUSTENI_NA_ROZSAH = 3;
+
+// Starts one worker per range of b (b.cesta searched for b.zadani.f_str, each told the last
+// point of b.body before its range) into b.wtids, each watched by PVM so that its end or its
+// host's loss cannot go unnoticed. False, with the message, when one cannot be started or
+// watched, or without one at an interrupt; those already started go on.
+bool spust_workery(BehFarmera &b, std::string *err);
+
+// Starts range i's worker anew in place of its lost one, b.wtids[i], into b.wtids[i], and
+// says so on standard error (the report on standard output stays that of an undisturbed run);
+// spusteni is how often the range's worker has been started, this one included. False, with
+// the message, as spust_workery.
+bool spust_znovu(BehFarmera &b, size_t i, int spusteni, std::string *err);
+
+// Kills every worker of b.wtids, all of them even when a kill fails.
+void zabij_workery(BehFarmera &b);
+
+// A worker as farmer's messages name it: "Worker t40003 (rozsah 9-19)".
+std::string popis_workera(int tid, const Rozsah &rozsah);

@@ -3,7 +3,6 @@
 // spust_workera prints why it failed and picks the exit status.
 #include "search/worker/worker.h"
 
-
 #include <algorithm>
 #include <cstdio>
 #include <new>
@@ -11,9 +10,8 @@
 
 #include "search/text/cteni.h"
 #include "search/text/hledani.h"
-#include "search/zpravy/hledani_zpravy.h"
-#include "common/pvm_spojeni.h"
 #include "search/text/vstup.h"
+#include "search/zpravy/hledani_zpravy.h"
 
 namespace {
 
@@ -54,9 +52,10 @@ bool cti_argumenty(int argc, char **argv, Zadani &zadani, std::string *err)
     return true;
 }
 
-// The worker's side of the reply: farmer, once known, how the positions are packed, and the
-// pieces farmer has not yet stored.
+// The worker's side of the reply: the PVM it goes through, farmer, once known, how the
+// positions are packed, and the pieces farmer has not yet stored.
 struct Odesilani {
+    Pvm &pvm;
     int rodic = 0;  // 0 until the first piece is to go
     int kodovani = 0;
     int na_ceste = 0;
@@ -68,18 +67,17 @@ bool najdi_rodice(Odesilani &o, std::string *err)
 {
     if (o.rodic != 0)
         return true;
-    const int mytid = prihlas_do_pvm();
-    o.rodic = mytid < 0 ? mytid : rodic_ulohy();
+    const int mytid = prihlas_do_pvm(o.pvm);
+    o.rodic = mytid < 0 ? mytid : rodic_ulohy(o.pvm);
     if (o.rodic < 0) {
         *err = "worker: neni spusten farmerem (pvm_parent: " + std::to_string(o.rodic) + ")!";
         return false;
     }
-    std::string chyba;
-    if (!hlidej_konec_uloh({o.rodic}, &chyba)) {
+    if (!hlidej_konec_uloh(o.pvm, {o.rodic}, nullptr)) {
         *err = "worker: konec farmera nelze hlidat!";
         return false;
     }
-    o.kodovani = kodovani_pozic();
+    o.kodovani = kodovani_pozic(o.pvm);
     return true;
 }
 
@@ -91,10 +89,9 @@ bool odesli_kus(Odesilani &o, std::vector<int> &pozice, bool posledni, std::stri
     if (!najdi_rodice(o, err))
         return false;
     for (; o.na_ceste >= KUSU_NA_CESTE; o.na_ceste--)
-        if (!prijmi_potvrzeni(o.rodic))
+        if (!prijmi_potvrzeni(o.pvm, o.rodic))
             return false;
-    std::string chyba;
-    if (!posli_kus(o.rodic, o.kodovani, pozice, posledni, &chyba)) {
+    if (!posli_kus(o.pvm, o.rodic, o.kodovani, pozice, posledni, nullptr)) {
         *err = "worker: odpoved farmerovi nelze poslat!";
         return false;
     }
@@ -116,9 +113,9 @@ size_t okno_pro(const Pocet &zacatek, int kam)
 // last piece after a whole search. A worker whose range is cut short sends no last piece, so
 // farmer never takes its positions for a whole reply. False, with err (empty when farmer has
 // ended), when the reply could not be sent whole.
-bool hledej(const Zadani &zadani, std::string *err)
+bool hledej(Pvm &pvm, const Zadani &zadani, std::string *err)
 {
-    Odesilani o;
+    Odesilani o{pvm};
     bool odeslano = true;
     Pruchod pruchod;
     pruchod.zacatek = zadani.zacatek;
@@ -149,26 +146,26 @@ bool hledej(const Zadani &zadani, std::string *err)
 }
 
 // The whole run; false, with err (empty when there is nothing to tell), when it failed.
-bool spust(int argc, char **argv, std::string *err)
+bool spust(Pvm &pvm, int argc, char **argv, std::string *err)
 {
     Zadani zadani;
-    return cti_argumenty(argc, argv, zadani, err) && hledej(zadani, err);
+    return cti_argumenty(argc, argv, zadani, err) && hledej(pvm, zadani, err);
 }
 
 }  // namespace
 
-int spust_workera(int argc, char **argv)
+int spust_workera(Pvm &pvm, int argc, char **argv)
 {
     std::string chyba;
     bool hotovo;
     try {
-        hotovo = spust(argc, argv, &chyba);
+        hotovo = spust(pvm, argc, argv, &chyba);
     } catch (const std::bad_alloc &) {
         chyba = "worker: Malo pameti!";
         hotovo = false;
     }
     if (!chyba.empty())
         fprintf(stderr, "%s\n", chyba.c_str());
-    odhlas_z_pvm();
+    odhlas_z_pvm(pvm);
     return hotovo ? 0 : 1;
 }

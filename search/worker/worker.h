@@ -2,6 +2,8 @@
 // worker: searches one range of a text file for a pattern and replies to farmer over PVM.
 #pragma once
 
-// Runs the worker with worker's command line (file, first index, last index, pattern);
-// returns the exit status.
-int spust_workera(int argc, char **argv);
+#include "common/pvm_spojeni.h"
+
+// Runs the worker with worker's command line (file, first index, last index, pattern, and from
+// farmer where reading may start), talking to farmer through pvm; returns the exit status.
+int spust_workera(Pvm &pvm, int argc, char **argv);

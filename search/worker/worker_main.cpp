@@ -6,5 +6,5 @@
 int main(int argc, char **argv)
 {
     hlidej_standardni_proudy();
-    return spust_workera(argc, argv);
+    return spust_workera(pvm_demona(), argc, argv);
 }

@@ -3,15 +3,12 @@
 #include "search/zpravy/hledani_zpravy.h"
 
 #include <pvm3.h>
-#include <sys/time.h>
 #include <time.h>
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 #include <cstdlib>
 
-#include "common/pvm_spojeni.h"
 #include "search/text/vstup.h"
 
 size_t kus_pozic()
@@ -27,32 +24,28 @@ size_t kus_pozic()
 // When every host of the virtual machine stores ints alike, the reply's ints are left in
 // place and go out as they are when it is sent: no copy into the message and no conversion
 // at either end, which for millions of positions is most of the reply's cost. A virtual
-// machine of mixed hosts needs PVM's own encoding.
-int kodovani_pozic()
+// machine of mixed hosts, or one PVM cannot describe, needs PVM's own encoding.
+int kodovani_pozic(Pvm &pvm)
 {
-    int hostitelu = 0, formatu = 0;
-    pvmhostinfo *hostitele = nullptr;
-    if (pvm_config(&hostitelu, &formatu, &hostitele) < 0 || formatu != 1)
-        return PvmDataDefault;
-    return PvmDataInPlace;
+    return pvm.formatu_dat() == 1 ? PvmDataInPlace : PvmDataDefault;
 }
 
-bool posli_kus(int farmer, int kodovani, std::vector<int> &pozice, bool posledni,
+bool posli_kus(Pvm &pvm, int farmer, int kodovani, std::vector<int> &pozice, bool posledni,
                std::string *err)
 {
     // Packed in place, the positions must stay where they are until the send is done.
     int nalezl = static_cast<int>(pozice.size());
     int hlavicka = posledni ? nalezl : -nalezl;
-    return zacni_zpravu(kodovani, err) && zabal(&hlavicka, 1, err) &&
-           (nalezl == 0 || zabal(pozice.data(), nalezl, err)) &&
-           posli(farmer, ZNACKA_ODPOVED, err);
+    return zacni_zpravu(pvm, kodovani, err) && zabal(pvm, &hlavicka, 1, err) &&
+           (nalezl == 0 || zabal(pvm, pozice.data(), nalezl, err)) &&
+           posli(pvm, farmer, ZNACKA_ODPOVED, err);
 }
 
-bool prijmi_potvrzeni(int farmer)
+bool prijmi_potvrzeni(Pvm &pvm, int farmer)
 {
     for (;;) {
         int znacka = 0, odesilatel = 0;
-        if (prijmi_zpravu(-1, znacka, odesilatel) < 0)
+        if (prijmi_zpravu(pvm, -1, znacka, odesilatel) < 0)
             return false;
         if (znacka == ZNACKA_POTVRZENI && odesilatel == farmer)
             return true;
@@ -61,9 +54,9 @@ bool prijmi_potvrzeni(int farmer)
     }
 }
 
-bool posli_potvrzeni(int worker, std::string *err)
+bool posli_potvrzeni(Pvm &pvm, int worker, std::string *err)
 {
-    return zacni_zpravu(err) && posli(worker, ZNACKA_POTVRZENI, err);
+    return zacni_zpravu(pvm, err) && posli(pvm, worker, ZNACKA_POTVRZENI, err);
 }
 
 double sekundy()
@@ -73,30 +66,27 @@ double sekundy()
     return ted.tv_sec + ted.tv_nsec / 1e9;
 }
 
-int prijmi_kus_do(int worker, double konec)
+int prijmi_kus_do(Pvm &pvm, int worker, double konec)
 {
-    const double zbyva = std::max(0.0, konec - sekundy());
-    timeval lhuta;
-    lhuta.tv_sec = static_cast<time_t>(zbyva);
-    lhuta.tv_usec = static_cast<suseconds_t>((zbyva - std::floor(zbyva)) * 1e6);
-    return pvm_trecv(worker, ZNACKA_ODPOVED, &lhuta);
+    int znacka = 0, odesilatel = 0;
+    return pvm.prijmi(worker, ZNACKA_ODPOVED, std::max(0.0, konec - sekundy()), &znacka,
+                      &odesilatel);
 }
 
-bool rozbal_hlavicku(size_t &pocet, bool &posledni)
+bool rozbal_hlavicku(Pvm &pvm, size_t &pocet, bool &posledni)
 {
     int hlavicka = 0;
-    std::string chyba;  // the caller tells what is wrong with the reply
-    if (!rozbal(&hlavicka, 1, &chyba) || hlavicka == INT_MIN)
+    // What is wrong with the reply is the caller's to tell: PVM's text is of no use there.
+    if (!rozbal(pvm, &hlavicka, 1, nullptr) || hlavicka == INT_MIN)
         return false;
     posledni = hlavicka >= 0;
     pocet = static_cast<size_t>(posledni ? hlavicka : -hlavicka);
     return posledni || pocet > 0;
 }
 
-bool rozbal_pozice(int *pozice, size_t n)
+bool rozbal_pozice(Pvm &pvm, int *pozice, size_t n)
 {
-    std::string chyba;  // the caller tells what is wrong with the reply
-    return n == 0 || rozbal(pozice, static_cast<int>(n), &chyba);
+    return n == 0 || rozbal(pvm, pozice, static_cast<int>(n), nullptr);
 }
 
-void zahod_zpravu(int zprava) { pvm_freebuf(zprava); }
+void zahod_zpravu(Pvm &pvm, int zprava) { pvm.zahod(zprava); }

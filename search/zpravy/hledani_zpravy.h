@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Messages between farmer and its workers: every tag of the pair, and the one place where the
-// reply is packed, sent, received and unpacked. Joining PVM and the daemons' notices of a
-// task's end (ZNACKA_KONEC_ULOHY) or a host's loss are the shared edge's, pvm_spojeni.h.
+// reply is packed, sent, received and unpacked, all through the PVM edge given (the daemon's,
+// or a scripted one in tests). Joining PVM and the daemons' notices of a task's end
+// (ZNACKA_KONEC_ULOHY) or a host's loss are the shared edge's, common/pvm_spojeni.h.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <vector>
+
+#include "common/pvm_spojeni.h"
 
 // A worker's reply to farmer, in one or more messages of this tag (pieces), each an int k
 // and then |k| int positions:
@@ -34,20 +37,20 @@ const char *const PROMENNA_KUS_POZIC = "KVS_KUS_POZIC";
 size_t kus_pozic();
 
 // Worker: how the positions are best packed in this virtual machine, for posli_kus.
-int kodovani_pozic();
+int kodovani_pozic(Pvm &pvm);
 
 // Worker to farmer: the positions as one piece (tag 5), the last one when posledni, packed as
 // kodovani (from kodovani_pozic) says.
-bool posli_kus(int farmer, int kodovani, std::vector<int> &pozice, bool posledni,
+bool posli_kus(Pvm &pvm, int farmer, int kodovani, std::vector<int> &pozice, bool posledni,
                std::string *err);
 
 // Worker: waits until farmer has stored a piece (tag 6); false when farmer has ended (the
 // worker asked PVM for its end beforehand) or PVM is lost, neither of which is the worker's to
 // tell.
-bool prijmi_potvrzeni(int farmer);
+bool prijmi_potvrzeni(Pvm &pvm, int farmer);
 
 // Farmer to worker: its piece is stored (tag 6).
-bool posli_potvrzeni(int worker, std::string *err);
+bool posli_potvrzeni(Pvm &pvm, int worker, std::string *err);
 
 // Time on a clock that never goes back, in seconds: when a wait ends, how often progress is
 // told.
@@ -55,17 +58,17 @@ double sekundy();
 
 // Farmer: waits for a piece from worker until konec (a time of sekundy); one that is there
 // already is taken even later. Returns the message, or 0 or below when none came.
-int prijmi_kus_do(int worker, double konec);
+int prijmi_kus_do(Pvm &pvm, int worker, double konec);
 
 // Farmer: unpacks the head of the piece just received into pocet and posledni; false when it
 // cannot be unpacked or is no piece.
-bool rozbal_hlavicku(size_t &pocet, bool &posledni);
+bool rozbal_hlavicku(Pvm &pvm, size_t &pocet, bool &posledni);
 
 // Farmer: unpacks the next n positions of the piece just received into pozice; false when the
 // piece holds fewer.
-bool rozbal_pozice(int *pozice, size_t n);
+bool rozbal_pozice(Pvm &pvm, int *pozice, size_t n);
 
 // Farmer: frees the message zprava, taken and read, so that a piece of megabytes does not stay
 // in memory while the next one comes. The next receive would free it too, so a failure costs
 // no more than that.
-void zahod_zpravu(int zprava);
+void zahod_zpravu(Pvm &pvm, int zprava);
