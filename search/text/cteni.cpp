@@ -198,6 +198,9 @@ bool cti_text(FILE *fr, std::string &text, std::string *err)
     text.clear();
     rezervuj(fr, text);
     return cti_spojene(fr, [&text](const char *kus, size_t delka) {
+        // Room first, so that the copy out of the file allocates nothing on the way.
+        if (text.capacity() - text.size() < delka)
+            text.reserve(std::max(2 * text.capacity(), text.size() + delka));
         text.append(kus, delka);
         return true;
     }, VELIKOST_BLOKU, err);

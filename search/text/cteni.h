@@ -36,7 +36,10 @@ using CteniSouboru = std::function<bool(FILE *fr, std::string *err)>;
 // first of the three that fails.
 bool cti_soubor(const char *jmeno, const CteniSouboru &cteni, std::string *err);
 
-// Receives a run of bytes; returns false to stop reading.
+// Receives a run of bytes; returns false to stop reading. The bytes of a regular file are
+// mapped, and a file cut short under them ends the read with a jump out of the receiver
+// (mapovani.h): it reads them with nothing alive that has a destructor, and writes only into
+// room made before.
 using Prijemce = std::function<bool(const char *kus, size_t delka)>;
 
 // Bytes read or mapped at a time; only tests and the worker choose another size.

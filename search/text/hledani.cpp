@@ -28,15 +28,20 @@ inline Druh druh(const unsigned char *b, size_t n, size_t p)
     return b[p + 1] == '\n' ? VYNECHANY : ZNAK;
 }
 
-// One search, carried from block to block.
+// One search, carried from block to block. A mapped block's read may be left by a jump at any
+// byte (mapovani.h): while a block is read nothing with a destructor lives, and what is
+// written goes into room made before the first block.
 struct Hledani {
     const std::string &vzor;
     size_t odkud, kam;
     std::vector<int> &pozice;
     const Pruchod &pruchod;
-    Filtr filtr;       // of vzor
-    Pocet pocet;       // the raw bytes before the current block
-    std::string ocas;  // the last settled joined characters before it, vzor.size() - 1 at most
+    Filtr filtr;  // of vzor
+    Pocet pocet;  // the raw bytes before the current block
+    // The seam of two blocks: the last settled joined characters before the current block,
+    // vzor.size() - 1 at most, and after them its first vzor.size() ones.
+    std::vector<char> sev;
+    size_t ocas = 0;         // characters of sev from the blocks before
     bool zastaveno = false;  // odber refused a piece
 };
 
@@ -146,38 +151,54 @@ size_t prohledej_blok(Hledani &h, const Blok &blok)
     return vynechanych;
 }
 
-// The first settled characters the block adds, kolik at most: a CR held back from the block
-// before (vydany_cr), and then the block's own.
-std::string zacatek_bloku(const Blok &blok, bool vydany_cr, size_t kolik)
+// Writes the first settled characters the block adds, kolik at most, to cil: a CR held back
+// from the block before (vydany_cr), and then the block's own. Returns how many.
+size_t zacatek_bloku(const Blok &blok, bool vydany_cr, size_t kolik, char *cil)
 {
-    std::string z(vydany_cr ? 1 : 0, '\r');
-    for (size_t p = 0; p < blok.n && z.size() < kolik; p++)
+    size_t z = 0;
+    if (vydany_cr)
+        cil[z++] = '\r';
+    for (size_t p = 0; p < blok.n && z < kolik; p++)
         if (druh(blok.b, blok.n, p) == ZNAK)
-            z += static_cast<char>(blok.b[p]);
+            cil[z++] = static_cast<char>(blok.b[p]);
     return z;
 }
 
-// The last kolik settled characters of a block that has more than kolik of its own.
-std::string konec_bloku(const Blok &blok, size_t kolik)
+// Writes the last kolik settled characters of a block that has more than kolik of its own to
+// cil, in order.
+void konec_bloku(const Blok &blok, size_t kolik, char *cil)
 {
-    std::string k;
-    for (size_t p = blok.n; p-- > 0 && k.size() < kolik;)
+    for (size_t p = blok.n; p-- > 0 && kolik > 0;)
         if (druh(blok.b, blok.n, p) == ZNAK)
-            k += static_cast<char>(blok.b[p]);
-    std::reverse(k.begin(), k.end());
-    return k;
+            cil[--kolik] = static_cast<char>(blok.b[p]);
 }
 
-// Occurrences that start before the block's first raw byte (in ocas, or at a CR held back)
-// and end in the block: ocas and the block's first characters are put side by side.
-void prohledej_sev(Hledani &h, const std::string &zacatek, bool vydany_cr, size_t j0)
+// Occurrences that start before the block's first raw byte (in the tail of the blocks before,
+// or at a CR held back) and end in the block: the seam holds both sides, the block's first
+// zacatek characters after the tail.
+void prohledej_sev(Hledani &h, size_t zacatek, bool vydany_cr, size_t j0)
+{
+    const size_t m = h.vzor.size(), delka = h.ocas + zacatek;
+    const size_t pred_blokem = h.ocas + vydany_cr;
+    for (size_t t = 0; t < pred_blokem && t + m <= delka; t++)
+        if (memcmp(h.sev.data() + t, h.vzor.data(), m) == 0)
+            pridej(h, j0 - h.ocas + t);
+}
+
+// The tail for the next block: the last settled characters before it, vzor.size() - 1 at
+// most. A block of fewer characters than the pattern (kratky) has all of them among its
+// zacatek first ones, which follow the old tail in the seam.
+void posun_ocas(Hledani &h, const Blok &blok, bool kratky, size_t zacatek)
 {
     const size_t m = h.vzor.size();
-    const std::string okno = h.ocas + zacatek;
-    const size_t pred_blokem = h.ocas.size() + vydany_cr;
-    for (size_t t = 0; t < pred_blokem && t + m <= okno.size(); t++)
-        if (okno.compare(t, m, h.vzor) == 0)
-            pridej(h, j0 - h.ocas.size() + t);
+    if (kratky) {
+        const size_t delka = h.ocas + zacatek;
+        h.ocas = std::min(delka, m - 1);
+        memmove(h.sev.data(), h.sev.data() + delka - h.ocas, h.ocas);
+    } else {
+        konec_bloku(blok, m - 1, h.sev.data());
+        h.ocas = m - 1;
+    }
 }
 
 // One block of the file; returns false once the text up to index kam is searched.
@@ -194,10 +215,9 @@ bool prohledej(Hledani &h, const char *data, size_t n)
     // Every occurrence found with this block ends before its last character; blocks before
     // the range are only counted, the same way as farmer counts.
     const bool v_rozsahu = j0 + vydany_cr + n >= h.odkud + m;
-    std::string zacatek;
+    const size_t zacatek = zacatek_bloku(blok, vydany_cr, m, h.sev.data() + h.ocas);
     size_t vynechanych;
     if (v_rozsahu) {
-        zacatek = zacatek_bloku(blok, vydany_cr, m);
         prohledej_sev(h, zacatek, vydany_cr, j0);
         vynechanych = vynechany_cr + prohledej_blok(h, blok);
     } else {
@@ -206,13 +226,7 @@ bool prohledej(Hledani &h, const char *data, size_t n)
     Pocet po = h.pocet;
     pricti_blok(po, data, n, vynechanych);
     const size_t j1 = delka_spojeni(po);
-    if (j1 - j0 < m) {
-        // All of the block's few characters are in its beginning.
-        std::string okno = h.ocas + (v_rozsahu ? zacatek : zacatek_bloku(blok, vydany_cr, m));
-        h.ocas = okno.substr(okno.size() - std::min(okno.size(), m - 1));
-    } else {
-        h.ocas = konec_bloku(blok, m - 1);
-    }
+    posun_ocas(h, blok, j1 - j0 < m, zacatek);
     h.pocet = po;
     return j1 <= h.kam && !h.zastaveno;
 }
@@ -223,7 +237,7 @@ bool hledej_od(FILE *fr, size_t odkud, size_t kam, const std::string &vzor,
                const Pruchod &pruchod, std::vector<int> &pozice, bool &cely, std::string *err)
 {
     Hledani h{vzor, odkud, kam, pozice, pruchod, filtr_pro(vzor.data(), vzor.size()),
-              pruchod.zacatek, {}};
+              pruchod.zacatek, std::vector<char>(2 * vzor.size())};
     bool precteno =
         cti_bloky(fr, [&h](const char *blok, size_t delka) { return prohledej(h, blok, delka); },
                   pruchod.velikost_bloku, static_cast<off_t>(pruchod.zacatek.surovych), err);

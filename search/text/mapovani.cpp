@@ -20,22 +20,23 @@ void pri_sigbus(int)
     signal(SIGBUS, SIG_DFL);
 }
 
-// The jump target of this thread for as long as it lives, also when prijemce throws.
-struct Navrat {
-    explicit Navrat(sigjmp_buf *kam) { navrat_pri_sigbus = kam; }
-    ~Navrat() { navrat_pri_sigbus = nullptr; }
-};
-
+// Between the mark and a jump back to it nothing with a destructor lives here either: the
+// jump target is set and taken away by hand, also when prijemce throws.
 bool precti_okno(const char *data, size_t delka, const Prijemce &prijemce, bool &dal)
 {
     sigjmp_buf navrat;
     if (sigsetjmp(navrat, 1) != 0) {
-        // The jump skipped the guard's end.
         navrat_pri_sigbus = nullptr;
         return false;
     }
-    Navrat hlidani(&navrat);
-    dal = prijemce(data, delka);
+    navrat_pri_sigbus = &navrat;
+    try {
+        dal = prijemce(data, delka);
+    } catch (...) {
+        navrat_pri_sigbus = nullptr;
+        throw;
+    }
+    navrat_pri_sigbus = nullptr;
     return true;
 }
 

@@ -33,5 +33,8 @@ enum class Okno {
 
 // Maps bytes [od, od + delka) of the regular file fd (delka not 0) and passes them to
 // prijemce, whose answer goes into dal; a HlidaniMapovani must live meanwhile. A NECITELNE
-// window comes back from inside prijemce, which holds nothing half made when it reads.
+// window comes back from inside prijemce by a jump out of the read that met the fault, so
+// at every read of the window prijemce (with what it calls) must have no object with a
+// destructor alive, and must be in the middle of changing nothing that outlives it: it writes
+// into room made before it reads.
 Okno predej_okno(int fd, off_t od, size_t delka, const Prijemce &prijemce, bool &dal);

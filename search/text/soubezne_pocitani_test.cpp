@@ -1,21 +1,17 @@
 // SPDX-License-Identifier: MIT
 // Tests of farmer's count on every core: for many random texts, block sizes, point spacings
 // and thread counts, the length and every point are those of one pass, CR LF pairs split by
-// the blocks' ends included; and a SIGBUS under one thread's window.
+// the blocks' ends included.
 #include "search/text/soubezne_pocitani.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <cstdint>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "search/text/cteni.h"
-#include "search/text/mapovani.h"
 #include "search/testy/cesty.h"
 #include "search/testy/orakula.h"
 #include "search/testy/soubory.h"
@@ -142,43 +138,6 @@ TEST(SoubeznePocitaniBezSouboru, ChybaCteniJakoUJednohoPruchodu)
     std::string chyba;
     EXPECT_FALSE(spocti_spojene_soubezne(f, SIZE_MAX, nullptr, 64, 100, 2, delka, &chyba));
     EXPECT_EQ(chyba, CHYBA_CTENI);
-    fclose(f);
-}
-
-TEST(PredejOkno, SigbusVeVlaknuJeChybouJehoOkna)
-{
-    // A file cut short under one thread's window: that thread's read fails, the process goes
-    // on, and windows elsewhere read as before.
-    FILE *f = soubor_s(std::string(3 * 4096, 'a'));
-    struct sigaction pred, po;
-    sigaction(SIGBUS, nullptr, &pred);
-    {
-        HlidaniMapovani hlidani;
-        Okno vysledek = Okno::PREDANO;
-        std::thread vlakno([&] {
-            bool dal = true;
-            vysledek = predej_okno(fileno(f), 0, 3 * 4096, [&](const char *data, size_t delka) {
-                volatile char posledni = 0;
-                if (ftruncate(fileno(f), 0) == 0)
-                    posledni = data[delka - 1];
-                return posledni != 0;
-            }, dal);
-        });
-        vlakno.join();
-        EXPECT_EQ(vysledek, Okno::NECITELNE);
-        FILE *g = soubor_s("abc");
-        std::string precteno;
-        bool dal = false;
-        EXPECT_EQ(predej_okno(fileno(g), 0, 3, [&](const char *data, size_t delka) {
-            precteno.assign(data, delka);
-            return true;
-        }, dal), Okno::PREDANO);
-        EXPECT_TRUE(dal);
-        EXPECT_EQ(precteno, "abc");
-        fclose(g);
-    }
-    sigaction(SIGBUS, nullptr, &po);
-    EXPECT_EQ(po.sa_handler, pred.sa_handler);
     fclose(f);
 }
 
