@@ -135,23 +135,25 @@ TEST(WorkerNaPvm, KonecFarmeraUkonciWorkeraBezSlova)
     EXPECT_TRUE(w.pvm.odhlasen);
 }
 
-TEST(WorkerNaPvm, KusKteryNelzePoslatJeChybou)
+TEST(WorkerNaPvm, SelhaniPvmJeZpravouNaChybovemVystupu)
 {
-    Worker w;
-    Text text(TEXT);
-    w.pvm.selhani_odeslani = PvmSysErr;
-    EXPECT_EQ(w.spust(text, 0, 79, "ab", 100), 1);
-    EXPECT_EQ(w.hlaseni, "worker: odpoved farmerovi nelze poslat!\n");
-}
-
-TEST(WorkerNaPvm, BezFarmeraNicNeposle)
-{
-    Worker w;
-    Text text(TEXT);
-    w.pvm.rodic_tid = PvmNoParent;
-    EXPECT_EQ(w.spust(text, 0, 79, "ab", 100), 1);
-    EXPECT_EQ(w.hlaseni, "worker: neni spusten farmerem (pvm_parent: -23)!\n");
-    EXPECT_TRUE(w.pvm.odeslane.empty());
+    const struct {
+        int rodic, selhani_odeslani;
+        const char *hlaseni;
+    } pripady[] = {
+        {FARMER, PvmSysErr, "worker: odpoved farmerovi nelze poslat!\n"},
+        {PvmNoParent, 0, "worker: neni spusten farmerem (pvm_parent: -23)!\n"},
+    };
+    for (const auto &p : pripady) {
+        Worker w;
+        Text text(TEXT);
+        w.pvm.rodic_tid = p.rodic;
+        w.pvm.selhani_odeslani = p.selhani_odeslani;
+        EXPECT_EQ(w.spust(text, 0, 79, "ab", 100), 1);
+        EXPECT_EQ(w.hlaseni, p.hlaseni);
+        EXPECT_TRUE(w.pvm.odeslane.empty());
+        EXPECT_TRUE(w.pvm.odhlasen);
+    }
 }
 
 }  // namespace
