@@ -2,23 +2,15 @@
 // Advice for a task program that a PVM daemon could not find: which one, where, what to do.
 #include "pvm_napoveda.h"
 
-#include <pvm3.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <sstream>
 
-std::string architektura_hostitele(int tid)
+std::string architektura_hostitele(Pvm &pvm, int tid)
 {
-    int hostitelu, architektur;
-    pvmhostinfo *hostitele;
-    if (pvm_config(&hostitelu, &architektur, &hostitele) < 0)
-        return "$PVM_ARCH";
-    int hostitel = pvm_tidtohost(tid);
-    for (int i = 0; i < hostitelu; i++)
-        if (hostitele[i].hi_tid == hostitel)
-            return hostitele[i].hi_arch;
-    return "$PVM_ARCH";
+    std::string arch = pvm.architektura(tid);
+    return arch.empty() ? "$PVM_ARCH" : arch;
 }
 
 static std::string promenna_nebo(const char *jmeno, const char *jinak)

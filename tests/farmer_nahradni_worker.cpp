@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "hledani_zpravy.h"
+#include "search/zpravy/hledani_zpravy.h"
 
 // Sends farmer one piece of the reply: nalezl, then the positions (none when pozice is null).
 static void odpovez(int nalezl, const int *pozice = nullptr, int pozic = 0)

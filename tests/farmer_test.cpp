@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "testy/cesty.h"
-#include "testy/orakula.h"
+#include "search/testy/cesty.h"
+#include "search/testy/orakula.h"
 #include "program_runner.h"
 
 namespace {

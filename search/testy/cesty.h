@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "cesta_cpu.h"
+#include "common/cesta_cpu.h"
 
 // A fixture whose tests run with the path of their parameter chosen, the choice put back after.
 class NaCeste : public ::testing::TestWithParam<CestaCpu> {

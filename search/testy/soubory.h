@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "cteni.h"
+#include "search/text/cteni.h"
 
 // A temporary file holding obsah, open for reading at its start; gone once closed.
 inline FILE *soubor_s(const std::string &obsah)
