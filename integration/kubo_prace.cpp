@@ -5,20 +5,9 @@
 #include <cctype>
 #include <climits>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-std::string naformatuj(const char *format, ...)
-{
-    char radek[256];
-    va_list argumenty;
-    va_start(argumenty, format);
-    vsnprintf(radek, sizeof radek, format, argumenty);
-    va_end(argumenty);
-    return radek;
-}
 
 // The arguments by the names the usage text gives them.
 static const char *const NAZVY_ARGUMENTU[7] = {"<x>", "<y>", "<z>", "<d>", "<c. funkce>",
@@ -39,20 +28,11 @@ static std::string ukazka(const char *text)
     return s;
 }
 
-// Whether text is wholly a number as strtod reads one (blanks before it allowed, as strtod
-// allows them), its value in hodnota.
-static bool je_realne_cislo(const char *text, double &hodnota)
-{
-    char *konec;
-    hodnota = strtod(text, &konec);
-    return konec != text && *konec == '\0';
-}
-
 // Reads argument i, wholly a real number. A comma is the decimal mark a Czech user is used
 // to: the message says to use a point, with the number so written where that is one.
 static bool cti_realne(int i, const char *text, double &hodnota, std::string &chyba)
 {
-    if (je_realne_cislo(text, hodnota))
+    if (cti_realne_cislo(text, hodnota))
         return true;
     chyba = naformatuj("Argument %s \"%s\" neni cislo", NAZVY_ARGUMENTU[i], ukazka(text).c_str());
     if (strchr(text, ',') != nullptr) {
@@ -61,7 +41,7 @@ static bool cti_realne(int i, const char *text, double &hodnota, std::string &ch
             znak = znak == ',' ? '.' : znak;
         double opraveno;
         chyba += ": desetinnou cast oddelte teckou, ne carkou";
-        if (je_realne_cislo(s_teckou.c_str(), opraveno))
+        if (cti_realne_cislo(s_teckou.c_str(), opraveno))
             chyba += " (" + ukazka(s_teckou.c_str()) + ")";
     }
     chyba += ".";
@@ -73,9 +53,8 @@ static bool cti_realne(int i, const char *text, double &hodnota, std::string &ch
 // it is.
 static bool cti_cele(int i, const char *text, int &hodnota, std::string &chyba)
 {
-    char *konec;
-    long cislo = strtol(text, &konec, 10);
-    if (konec == text || *konec != '\0') {
+    long cislo;
+    if (!cti_cele_cislo(text, cislo)) {
         chyba = naformatuj("Argument %s \"%s\" neni cele cislo.", NAZVY_ARGUMENTU[i],
                            ukazka(text).c_str());
         return false;

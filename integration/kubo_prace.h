@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/text.h"
+
 // Largest number of workers one run may start.
 const int MAX_DELNIKU = 256;
 
@@ -39,5 +41,3 @@ Jednotka dalsi_jednotka(const Kvadr &kvadr, int &zadana_prace, int velikost_prac
 // All units of a run in the order they are handed out.
 std::vector<Jednotka> plan_jednotek(const Kvadr &kvadr, int velikost_prace);
 
-// The text that printf would print for format and the values, up to 255 characters.
-std::string naformatuj(const char *format, ...) __attribute__((format(printf, 1, 2)));

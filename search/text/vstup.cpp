@@ -3,17 +3,15 @@
 #include "search/text/vstup.h"
 
 #include <cctype>
-#include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
+
+#include "common/text.h"
 
 bool cti_cislo(const char *text, int &hodnota)
 {
-    char *konec = nullptr;
-    errno = 0;
-    long cislo = strtol(text, &konec, 10);
-    if (konec == text || *konec != '\0' || errno != 0 || cislo < INT_MIN || cislo > INT_MAX)
+    long cislo;
+    if (!cti_cele_cislo(text, cislo) || cislo < INT_MIN || cislo > INT_MAX)
         return false;
     hodnota = static_cast<int>(cislo);
     return true;
