@@ -71,3 +71,8 @@ std::vector<std::string> napoveda_nenalezeneho_programu(const std::string &progr
             "program nainstalujte do slozky uloh balicku /usr/lib/pvm3/bin/" + arch + ".",
     };
 }
+
+std::vector<std::string> napoveda_k_programu(Pvm &pvm, int mytid, const std::string &program)
+{
+    return napoveda_nenalezeneho_programu(program, architektura_hostitele(pvm, mytid));
+}

@@ -24,3 +24,7 @@ inline std::string architektura_hostitele(int tid)
 // PVM_PATH without its execute bit, that it is not executable and how to make it so.
 std::vector<std::string> napoveda_nenalezeneho_programu(const std::string &program,
                                                         const std::string &arch);
+
+// The advice above for program, with the architecture of task mytid's host: why the daemon
+// may not have found it and what to do, line by line.
+std::vector<std::string> napoveda_k_programu(Pvm &pvm, int mytid, const std::string &program);

@@ -213,6 +213,25 @@ bool hlidej_hostitele_uloh(Pvm &pvm, const std::vector<int> &ulohy, std::string 
                   chyba);
 }
 
+bool rozbal_oznameni(Pvm &pvm, int znacka, int *kdo)
+{
+    if (znacka != ZNACKA_KONEC_ULOHY && znacka != ZNACKA_KONEC_HOSTITELE)
+        return false;
+    return rozbal(pvm, kdo, 1, nullptr);
+}
+
+bool oznameni_se_tyka(int znacka, int kdo, int tid, int hostitel)
+{
+    return znacka == ZNACKA_KONEC_ULOHY ? tid == kdo : hostitel == kdo;
+}
+
+std::string text_neprihlaseni(int kod)
+{
+    return "Nelze se spojit s PVM (pvm_mytid: " + std::to_string(kod) + "), bezi demon pvmd?";
+}
+
+bool program_nenalezen(int kod) { return kod == PvmNoFile; }
+
 bool zacni_zpravu(Pvm &pvm, std::string *chyba) { return zacni_zpravu(pvm, PvmDataDefault, chyba); }
 
 bool zacni_zpravu(Pvm &pvm, int kodovani, std::string *chyba)
@@ -255,4 +274,16 @@ bool rozbal(Pvm &pvm, double *hodnoty, int n, std::string *chyba)
 int prijmi_zpravu(Pvm &pvm, double lhuta_s, int &znacka, int &odesilatel)
 {
     return pvm.prijmi(-1, -1, lhuta_s, &znacka, &odesilatel);
+}
+
+int prijmi_zpravu_dokud(Pvm &pvm, const std::function<bool()> &skoncit, int &znacka,
+                        int &odesilatel)
+{
+    for (double lhuta = 0;; lhuta = LHUTA_PRERUSENI_S) {
+        if (skoncit())
+            return 0;
+        int zprava = prijmi_zpravu(pvm, lhuta, znacka, odesilatel);
+        if (zprava != 0)
+            return zprava;
+    }
 }

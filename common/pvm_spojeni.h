@@ -6,6 +6,7 @@
 // that has no use for the text passes nullptr.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,21 @@ bool hlidej_konec_uloh(Pvm &pvm, const std::vector<int> &ulohy, std::string *chy
 // run on, each host once.
 bool hlidej_hostitele_uloh(Pvm &pvm, const std::vector<int> &ulohy, std::string *chyba);
 
+// Reads the daemons' notice just received with tag znacka into *kdo: the task that ended, or
+// the daemon of the host that was lost. False when znacka is no notice's tag or the message
+// holds no identifier.
+bool rozbal_oznameni(Pvm &pvm, int znacka, int *kdo);
+
+// Whether the notice (znacka, kdo) concerns task tid, which runs on host hostitel (recorded
+// when it was spawned: a lost host can no longer be asked which tasks it held).
+bool oznameni_se_tyka(int znacka, int kdo, int tid, int hostitel);
+
+// The one message for a failed join, kod being what pvm_mytid returned.
+std::string text_neprihlaseni(int kod);
+
+// Whether spawn code kod says the daemon did not find the program.
+bool program_nenalezen(int kod);
+
 // A new send buffer in PVM's portable encoding, or in kodovani (PvmDataInPlace, say).
 bool zacni_zpravu(Pvm &pvm, std::string *chyba);
 bool zacni_zpravu(Pvm &pvm, int kodovani, std::string *chyba);
@@ -122,6 +138,15 @@ bool rozbal(Pvm &pvm, double *hodnoty, int n, std::string *chyba);
 // Returns its buffer, with its tag and sender, 0 when the time ran out, or PVM's negative
 // error code when no message can ever come (the local daemon is gone).
 int prijmi_zpravu(Pvm &pvm, double lhuta_s, int &znacka, int &odesilatel);
+
+// How often a wait that can be given up looks whether it should be.
+const double LHUTA_PRERUSENI_S = 0.2;
+
+// Waits for the next message from anyone, as prijmi_zpravu(pvm, -1, ...) does, but asks
+// skoncit before each slice of LHUTA_PRERUSENI_S seconds (the first slice is a mere look) and
+// gives up, returning 0, when it says so: PVM's own blocking receive sits through any signal.
+int prijmi_zpravu_dokud(Pvm &pvm, const std::function<bool()> &skoncit, int &znacka,
+                        int &odesilatel);
 
 // Through the daemon's back end, for code not yet handed a Pvm: the calls above on
 // pvm_demona(). To go once every loop takes its back end.

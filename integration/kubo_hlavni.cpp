@@ -13,9 +13,6 @@
 // Failed starts of one worker slot before the run is given up.
 static const int POKUSU_NA_DELNIKA = 5;
 
-// How long a wait for a message lasts before it looks whether the run must end, and
-// brings the progress line up to date.
-static const double LHUTA_PRERUSENI_S = 0.2;
 
 // Whether the run must end now: interrupted, or its lines no longer reach standard output
 // (a closed pipe, a full disk), so that nobody would learn its total. A failed line is

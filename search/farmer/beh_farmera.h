@@ -29,10 +29,12 @@ struct BehFarmera {
     std::string cesta;
     std::vector<Pocet> body;
     std::vector<Rozsah> rozsahy;
-    // On PVM: farmer's task, the current worker of each range, and the arguments of the last
-    // worker started (all but the range's are the same for every worker).
+    // On PVM: farmer's task, the current worker of each range and the host it was started on
+    // (a lost host cannot be asked afterwards), and the arguments of the last worker started
+    // (all but the range's are the same for every worker).
     int mytid = 0;
     std::vector<int> wtids;
+    std::vector<int> hostitele;
     std::vector<std::string> argumenty;
     // What the run keeps: the positions received, and the report file being written.
     Odklad odklad;

@@ -162,8 +162,7 @@ bool hledej_na_pvm(BehFarmera &b, std::string *err)
     odloz_preruseni();
     b.mytid = prihlas_do_pvm(b.pvm);
     if (b.mytid < 0) {
-        *err = "Nelze se spojit s PVM (pvm_mytid: " + std::to_string(b.mytid) +
-               "), bezi demon pvmd?";
+        *err = text_neprihlaseni(b.mytid);
         povol_preruseni();
         return false;
     }

@@ -31,9 +31,6 @@ sigset_t signaly_preruseni()
     return signaly;
 }
 
-// How long one wait for a message lasts before it looks for a signal, in seconds.
-const double LHUTA_PRERUSENI = 0.2;
-
 }  // namespace
 
 void zachytavej_preruseni(const SouborZpravy &zprava)
@@ -80,11 +77,5 @@ bool preruseni_ceka()
 
 int prijmi_do_preruseni(Pvm &pvm, int &znacka, int &odesilatel)
 {
-    for (;;) {
-        if (preruseni_ceka())
-            return 0;
-        int zprava = prijmi_zpravu(pvm, LHUTA_PRERUSENI, znacka, odesilatel);
-        if (zprava != 0)
-            return zprava;
-    }
+    return prijmi_zpravu_dokud(pvm, preruseni_ceka, znacka, odesilatel);
 }

@@ -119,28 +119,18 @@ bool dober(Sber &s, size_t i, double konec)
     return true;
 }
 
-// Whether a notice with tag and identifier kdo concerns range i's worker: its own end, or the
-// loss of the host it runs on.
-bool tyka_se(Sber &s, int tag, int kdo, size_t i)
-{
-    const int tid = s.b.wtids[i];
-    int hostitel = 0;
-    if (tag == ZNACKA_KONEC_ULOHY)
-        return tid == kdo;
-    return zjisti_hostitele(s.b.pvm, tid, &hostitel, nullptr) && hostitel == kdo;
-}
-
 // A notice of an ended task or host: the unfinished workers it concerns are waited for, all
 // of them for one moment together, as a host may take hundreds with it. A notice without its
 // identifier, or about a worker already replaced, concerns none of them.
 bool oznameni(Sber &s, int tag)
 {
     int kdo = 0;
-    if (!rozbal(s.b.pvm, &kdo, 1, nullptr))
+    if (!rozbal_oznameni(s.b.pvm, tag, &kdo))
         return true;
     const double konec = sekundy() + CEKANI_NA_ZBYTEK_S;
     for (size_t i = 0; i < s.b.wtids.size(); i++)
-        if (!s.hotov[i] && tyka_se(s, tag, kdo, i) && !dober(s, i, konec))
+        if (!s.hotov[i] && oznameni_se_tyka(tag, kdo, s.b.wtids[i], s.b.hostitele[i]) &&
+            !dober(s, i, konec))
             return false;
     return true;
 }

@@ -2,7 +2,6 @@
 // farmer's workers on PVM: started, watched, started again, killed.
 #include "search/farmer/workeri.h"
 
-#include <pvm3.h>
 
 #include <cstdio>
 
@@ -42,16 +41,15 @@ void nastav_rozsah(BehFarmera &b, size_t i)
 std::string chyba_spusteni(BehFarmera &b, int kod)
 {
     std::string chyba = "pvm_spawn: Task nebyl vytvoren!";
-    if (kod == PvmNoFile)
-        for (const std::string &radek :
-             napoveda_nenalezeneho_programu("worker", architektura_hostitele(b.pvm, b.mytid)))
+    if (program_nenalezen(kod))
+        for (const std::string &radek : napoveda_k_programu(b.pvm, b.mytid, "worker"))
             chyba += "\n" + radek;
     return chyba;
 }
 
 // Starts range i's worker, watched by PVM so that its end or its host's loss cannot go
-// unnoticed, into tid (PVM's code when none was started).
-bool spust_workera(BehFarmera &b, size_t i, int &tid, std::string *err)
+// unnoticed, into tid (PVM's code when none was started) and the host it runs on.
+bool spust_workera(BehFarmera &b, size_t i, int &tid, int &hostitel, std::string *err)
 {
     nastav_rozsah(b, i);
     tid = spust_ulohu(b.pvm, "worker", b.argumenty);
@@ -59,7 +57,8 @@ bool spust_workera(BehFarmera &b, size_t i, int &tid, std::string *err)
         *err = chyba_spusteni(b, tid);
         return false;
     }
-    if (hlidej_konec_uloh(b.pvm, {tid}, nullptr) && hlidej_hostitele_uloh(b.pvm, {tid}, nullptr))
+    if (zjisti_hostitele(b.pvm, tid, &hostitel, nullptr) &&
+        hlidej_konec_uloh(b.pvm, {tid}, nullptr) && hlidej_hostitele_uloh(b.pvm, {tid}, nullptr))
         return true;
     *err = "pvm_notify: Konec workera " + jmeno_ulohy(tid) + " nelze hlidat!";
     return false;
@@ -76,10 +75,11 @@ bool spust_workery(BehFarmera &b, std::string *err)
     for (size_t i = 0; i < b.rozsahy.size(); i++) {
         if (preruseni_ceka())
             return false;
-        int tid = 0;
-        if (!spust_workera(b, i, tid, err))
+        int tid = 0, hostitel = 0;
+        if (!spust_workera(b, i, tid, hostitel, err))
             return false;
         b.wtids.push_back(tid);
+        b.hostitele.push_back(hostitel);
         if (hlasit && sekundy() - hlaseno >= 1) {
             fprintf(stderr, "Spusteno %zu z %zu workeru...\n", b.wtids.size(), b.rozsahy.size());
             hlaseno = sekundy();
@@ -91,7 +91,7 @@ bool spust_workery(BehFarmera &b, std::string *err)
 bool spust_znovu(BehFarmera &b, size_t i, int spusteni, std::string *err)
 {
     const int ztraceny = b.wtids[i];
-    if (!spust_workera(b, i, b.wtids[i], err))
+    if (!spust_workera(b, i, b.wtids[i], b.hostitele[i], err))
         return false;
     fprintf(stderr, "%s skoncil bez odpovedi, rozsah prohleda znovu worker %s (pokus %d ze %d).\n",
             popis_workera(ztraceny, b.rozsahy[i]).c_str(), jmeno_ulohy(b.wtids[i]).c_str(),
