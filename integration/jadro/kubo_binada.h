@@ -24,6 +24,7 @@
 
 static_assert(std::numeric_limits<double>::is_iec559, "the kernel reads IEEE doubles");
 
+// 2^52 and 2^53: the bounds of the whole number of units of a sum in its binade.
 const uint64_t DVE_NA_52 = uint64_t(1) << 52;
 const uint64_t DVE_NA_53 = uint64_t(1) << 53;
 
@@ -35,6 +36,7 @@ struct Binada {
     double zacatek;  // 2^e
 };
 
+// The bits of x, as an integer.
 inline uint64_t bity(double x)
 {
     uint64_t b;
@@ -42,6 +44,7 @@ inline uint64_t bity(double x)
     return b;
 }
 
+// The double whose bits are b.
 inline double z_bitu(uint64_t b)
 {
     double x;
@@ -65,6 +68,7 @@ inline bool do_binady(double s, Binada &b)
     return true;
 }
 
+// The sum b holds, as a double.
 inline double z_binady(const Binada &b) { return (double)b.m * b.u; }
 
 // The units q that adding c (DBL_MIN <= c <= the sum) moves the sum of b by, for as long as the
