@@ -11,12 +11,6 @@
 // "$PVM_ARCH" when PVM cannot tell.
 std::string architektura_hostitele(Pvm &pvm, int tid);
 
-// The same through the daemon's back end, for code not yet handed a Pvm. To go once every
-// caller takes its back end.
-inline std::string architektura_hostitele(int tid)
-{
-    return architektura_hostitele(pvm_demona(), tid);
-}
 
 // Lines, without line ends, saying that the daemon did not find program, where a default
 // daemon of architecture arch looks for it (PVM does not tell a task the hostfile's ep=), and

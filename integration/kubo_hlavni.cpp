@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: MIT
 // kubo-main's run over PVM, its workers given their next slab as soon as they return the last.
-#include "kubo_hlavni.h"
+#include "integration/kubo_hlavni.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 #include <vector>
 
-#include "kubo_zpravy.h"
-#include "standardni_proudy.h"
+#include "common/pvm_napoveda.h"
+#include "common/standardni_proudy.h"
+#include "common/text.h"
+#include "integration/kubo_zpravy.h"
 
 // Failed starts of one worker slot before the run is given up.
 static const int POKUSU_NA_DELNIKA = 5;
@@ -32,7 +34,7 @@ static std::vector<int> delnici_krome(const Prideleni &p, std::initializer_list<
 // Why a worker could not be found and what to do, each line with the master's prefix.
 static void poradit_pri_nenalezenem_delnikovi(const BehHlavniho &beh)
 {
-    for (const std::string &radek : napoveda_k_delnikovi(beh.mytid))
+    for (const std::string &radek : napoveda_k_programu(beh.pvm, beh.mytid, PROGRAM_DELNIKA))
         fprintf(stderr, "Hlavni %d: %s\n", beh.mytid, radek.c_str());
 }
 
@@ -43,15 +45,15 @@ static bool vytvor_delnika(BehHlavniho &beh, bool &poradeno, std::string *chyba)
     for (int pokus = 0; pokus < POKUSU_NA_DELNIKA; pokus++) {
         if (beh_skoncil(beh))
             return false;
-        int tid = spust_delnika();
+        int tid = spust_delnika(beh.pvm);
         if (tid >= 0) {
             printf("Hlavni %d: Vytvoren delnik %d.\n", beh.mytid, tid);
             beh.prideleni.delnici.push_back(Delnik());
             beh.prideleni.delnici.back().tid = tid;
-            return zjisti_hostitele(tid, &beh.prideleni.delnici.back().hostitel, chyba);
+            return zjisti_hostitele(beh.pvm, tid, &beh.prideleni.delnici.back().hostitel, chyba);
         }
         printf("Hlavni %d: Chyba pri vytvareni delnika. Cislo chyby %d\n", beh.mytid, tid);
-        if (delnik_nenalezen(tid) && !poradeno) {
+        if (program_nenalezen(tid) && !poradeno) {
             poradit_pri_nenalezenem_delnikovi(beh);
             poradeno = true;
         }
@@ -68,12 +70,12 @@ static bool spust_delniky(BehHlavniho &beh, std::string *chyba)
 {
     // Workers of a daemon started elsewhere (its own folder, a hostfile's wd=) would log into
     // a delnik.out that no run ever empties; without the folder they still run.
-    predej_slozku_logu();
+    predej_slozku_logu(beh.pvm);
     bool poradeno = false;
     for (int i = 0; i < beh.parametry.pocet_delniku; i++)
         if (!vytvor_delnika(beh, poradeno, chyba)) {
             std::string chyba_zabiti;
-            zabij_ulohy(delnici_krome(beh.prideleni, {}), &chyba_zabiti);
+            zabij_ulohy(beh.pvm, delnici_krome(beh.prideleni, {}), &chyba_zabiti);
             for (Delnik &delnik : beh.prideleni.delnici)
                 delnik.stav = ZTRACEN;
             return false;
@@ -84,18 +86,19 @@ static bool spust_delniky(BehHlavniho &beh, std::string *chyba)
 static bool pridel_praci(BehHlavniho &beh, int tid, std::string *chyba)
 {
     Prideleni &p = beh.prideleni;
-    int predtim = p.zadana_prace;
-    int cislo = vydej_jednotku(p, najdi_delnika(p, tid), beh.parametry);
+    int vydano = p.vydano;
+    int cislo = vydej_jednotku(p, najdi_delnika(p, tid));
     if (cislo < 0)
         return true;
-    const VydanaJednotka &j = p.jednotky[cislo];
-    if (p.zadana_prace != predtim)
+    const Vrstva &v = beh.parametry.plan[cislo];
+    if (p.vydano != vydano)
         printf("Hlavni %d: Prideluji praci delnikovi %d, prideleno %d%%\n", beh.mytid, tid,
-               predtim);
+               v.od_procent);
     else
         printf("Hlavni %d: Prideluji znovu praci delnikovi %d, od %d%%\n", beh.mytid, tid,
-               j.od_procent);
-    return posli_jednotku(tid, j.box, beh.parametry.d, beh.parametry.druh_funkce, chyba);
+               v.od_procent);
+    return posli_jednotku(beh.pvm, tid, v.box, beh.parametry.d, beh.parametry.druh_funkce,
+                          chyba);
 }
 
 // Hands a unit to each worker that sits idle, while there are units to hand out: at the
@@ -114,10 +117,11 @@ static void ukaz_jak_daleko(BehHlavniho &beh)
     if (beh.prubeh.kam == nullptr)
         return;
     int hotovo = 0;
-    for (const VydanaJednotka &j : beh.prideleni.jednotky)
+    for (const StavJednotky &j : beh.prideleni.jednotky)
         hotovo += j.zapocteno;
     std::chrono::duration<double> uplynulo = std::chrono::steady_clock::now() - beh.zacatek;
-    ukaz_prubeh(beh.prubeh, text_prubehu(hotovo, beh.jednotek, uplynulo.count()));
+    ukaz_prubeh(beh.prubeh,
+                text_prubehu(hotovo, (int)beh.prideleni.jednotky.size(), uplynulo.count()));
 }
 
 // Waits for the next message from anyone and gives its tag, its items left to unpack.
@@ -127,12 +131,15 @@ static void ukaz_jak_daleko(BehHlavniho &beh)
 static bool cekej_na_zpravu(BehHlavniho &beh, int &znacka, std::string *chyba)
 {
     int odesilatel;
-    int zprava = 0;
-    for (double lhuta = 0; zprava == 0 && !beh_skoncil(beh); lhuta = LHUTA_PRERUSENI_S) {
-        zprava = prijmi_zpravu(lhuta, znacka, odesilatel);
-        if (zprava == 0)
+    bool prvni = true;
+    // Before each slice of the wait but the first, a mere look, the line is brought up to date.
+    auto skoncit = [&beh, &prvni] {
+        if (!prvni)
             ukaz_jak_daleko(beh);
-    }
+        prvni = false;
+        return beh_skoncil(beh);
+    };
+    int zprava = prijmi_zpravu_dokud(beh.pvm, skoncit, znacka, odesilatel);
     skryj_prubeh(beh.prubeh);
     if (zprava < 0)
         *chyba = naformatuj("Spojeni s PVM ztraceno (cislo chyby %d), koncim", zprava);
@@ -145,7 +152,7 @@ static void ztrat(BehHlavniho &beh, int i)
     int cislo = ztrat_delnika(beh.prideleni, i);
     if (cislo >= 0)
         printf("Hlavni %d: Delnik %d ztracen, jeho praci od %d%% pridelim znovu\n", beh.mytid,
-               tid, beh.prideleni.jednotky[cislo].od_procent);
+               tid, beh.parametry.plan[cislo].od_procent);
     else
         printf("Hlavni %d: Delnik %d ztracen\n", beh.mytid, tid);
 }
@@ -156,14 +163,12 @@ static void ztrat(BehHlavniho &beh, int i)
 static bool zpracuj_ztratu(BehHlavniho &beh, int znacka, std::string *chyba)
 {
     int kdo;
-    std::string neni_oznameni;
-    if ((znacka != ZNACKA_KONEC_ULOHY && znacka != ZNACKA_KONEC_HOSTITELE) ||
-        !rozbal_tid(&kdo, &neni_oznameni))
+    if (!rozbal_oznameni(beh.pvm, znacka, &kdo))
         return true;
     for (size_t i = 0; i < beh.prideleni.delnici.size(); i++) {
         const Delnik &delnik = beh.prideleni.delnici[i];
-        bool zasazen = znacka == ZNACKA_KONEC_ULOHY ? delnik.tid == kdo : delnik.hostitel == kdo;
-        if (zasazen && delnik.stav != ZTRACEN && delnik.stav != ZASTAVEN)
+        if (oznameni_se_tyka(znacka, kdo, delnik.tid, delnik.hostitel) &&
+            delnik.stav != ZTRACEN && delnik.stav != ZASTAVEN)
             ztrat(beh, (int)i);
     }
     return beh.prideleni.vracene.empty() || pridel_necinnym(beh, chyba);
@@ -194,7 +199,7 @@ static bool cekej_na_vsechny(BehHlavniho &beh, StavDelnika cekajici, int znacka,
                 return false;
             continue;
         }
-        if (!rozbal_tid(&tid, &bez_identifikatoru))
+        if (!rozbal_tid(beh.pvm, &tid, &bez_identifikatoru))
             continue;
         printf("Hlavni %d: Delnik cislo %d %s\n", beh.mytid, tid, co);
         int i = najdi_delnika(beh.prideleni, tid);
@@ -210,7 +215,7 @@ static bool zpracuj_vysledek(BehHlavniho &beh, std::string *chyba)
     int tid;
     double dilci;
     std::string neni_vysledek;
-    if (!rozbal_vysledek(&tid, &dilci, &neni_vysledek))
+    if (!rozbal_vysledek(beh.pvm, &tid, &dilci, &neni_vysledek))
         return true;
     int i = najdi_delnika(beh.prideleni, tid);
     if (i < 0)
@@ -245,23 +250,24 @@ static bool smycka_zprav(BehHlavniho &beh, std::string *chyba)
 static bool ukonci_delniky(BehHlavniho &beh, std::string *chyba)
 {
     printf("Hlavni %d: Ukoncuji delniky. Cekam na odezvu...\n", beh.mytid);
-    return posli_konec(delnici_krome(beh.prideleni, {ZTRACEN}), chyba) &&
+    return posli_konec(beh.pvm, delnici_krome(beh.prideleni, {ZTRACEN}), chyba) &&
            cekej_na_vsechny(beh, PRIPRAVEN, ZNACKA_KONEC, ZASTAVEN, "ukoncen", chyba);
 }
 
 bool zabij_pracujici(const BehHlavniho &beh, std::string *chyba)
 {
-    return zabij_ulohy(delnici_krome(beh.prideleni, {ZTRACEN, ZASTAVEN}), chyba);
+    return zabij_ulohy(beh.pvm, delnici_krome(beh.prideleni, {ZTRACEN, ZASTAVEN}), chyba);
 }
 
 bool probehni(BehHlavniho &beh, std::string *chyba)
 {
     beh.zacatek = std::chrono::steady_clock::now();
-    beh.jednotek = (int)plan_jednotek(beh.parametry.kvadr, beh.parametry.velikost_prace).size();
+    beh.prideleni = prideleni_planu(beh.parametry.plan.size());
     if (!spust_delniky(beh, chyba))
         return false;
     std::vector<int> vsichni = delnici_krome(beh.prideleni, {});
-    if (!hlidej_delniky(vsichni, chyba) || !posli_ohlaseni(beh.mytid, vsichni, chyba) ||
+    if (!hlidej_delniky(beh.pvm, vsichni, chyba) ||
+        !posli_ohlaseni(beh.pvm, beh.mytid, vsichni, chyba) ||
         !cekej_na_vsechny(beh, SPUSTEN, ZNACKA_PRIPRAVEN, PRIPRAVEN, "k praci pripraven",
                           chyba) ||
         !pridel_necinnym(beh, chyba))

@@ -8,26 +8,29 @@
 #include <csignal>
 #include <string>
 
-#include "kubo_prace.h"
-#include "kubo_prideleni.h"
-#include "kubo_prubeh.h"
+#include "common/pvm_spojeni.h"
+#include "integration/kubo_prace.h"
+#include "integration/kubo_prideleni.h"
+#include "integration/kubo_prubeh.h"
 
-// One run of the master: the command line's parameters (the cuboid, d, druh_funkce,
-// pocet_delniku, velikost_prace), the book of workers and slabs (zadana_prace,
-// pracujicich_workeru and the partial masses the total is added from), its own mytid, the
-// signal flag it looks at while it waits (nonzero: the run was interrupted), and the
-// progress line shown while it waits (prubeh.kam: the terminal, or null for none).
+// One run of the master: the PVM it talks through, the command line's parameters (the
+// cuboid, d, druh_funkce, pocet_delniku, velikost_prace and the plan of slabs), the book of
+// workers and slabs (pracujicich_workeru and the partial masses the total is added from), its
+// own mytid, the signal flag it looks at while it waits (nonzero: the run was interrupted),
+// and the progress line shown while it waits (prubeh.kam: the terminal, or null for none).
 struct BehHlavniho {
+    explicit BehHlavniho(Pvm &pvm) : pvm(pvm) {}
+    Pvm &pvm;
     ParametryBehu parametry;
     Prideleni prideleni;
     int mytid = 0;
     const volatile sig_atomic_t *prerusen = nullptr;
     RadekPrubehu prubeh;
     std::chrono::steady_clock::time_point zacatek;  // when the run started its workers
-    int jednotek = 0;  // units of the run's plan
 };
 
-// From the first spawn to the last stopped reply, beh.mytid having joined PVM. False when
+// From the first spawn to the last stopped reply, beh.mytid having joined PVM, the book made
+// from the plan of beh.parametry. False when
 // the run was given up, with why in *chyba, or interrupted, or when its lines could no
 // longer be written to standard output, *chyba then left empty.
 bool probehni(BehHlavniho &beh, std::string *chyba);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The workers' log "delnik.out": opened so that no kind of file can block the opener.
-#include "kubo_log.h"
+#include "integration/kubo_log.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "kubo_prace.h"
+#include "common/text.h"
 
 const char *const LOG_DELNIKU = "delnik.out";
 

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "kubo_log.h"
+#include "integration/kubo_log.h"
 
 namespace {
 

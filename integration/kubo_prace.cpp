@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The integration master's plan: its arguments and the slabs it hands out, without PVM.
-#include "kubo_prace.h"
+#include "integration/kubo_prace.h"
 
 #include <cctype>
 #include <climits>
@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "common/text.h"
 
 // The arguments by the names the usage text gives them.
 static const char *const NAZVY_ARGUMENTU[7] = {"<x>", "<y>", "<z>", "<d>", "<c. funkce>",
@@ -114,7 +116,7 @@ static bool over_hmotnost(const ParametryBehu &p, std::string &chyba)
     const Kvadr &k = p.kvadr;
     if (!(k.x > 0 && k.y > 0 && k.z > 0))
         return true;
-    double slabu = (double)plan_jednotek(k, p.velikost_prace).size();
+    double slabu = (double)p.plan.size();
     double x = k.x + p.d, y = k.y + p.d, z = k.z + p.d;
     double hustota = p.druh_funkce == 1 ? 1.0 : p.druh_funkce == 2 ? x
                      : p.druh_funkce == 3 ? (x + y) + z : 0.0;
@@ -145,12 +147,19 @@ bool nacti_parametry(const char *const argumenty[7], ParametryBehu &p, std::stri
         chyba = "Velikost prace musi byt cele cislo, nejmene 1 (procento hrany x).";
         return false;
     }
-    return over_hrany(p.kvadr, chyba) && over_krok(p, chyba) && over_hmotnost(p, chyba);
+    if (!over_hrany(p.kvadr, chyba) || !over_krok(p, chyba))
+        return false;
+    p.plan = plan_vrstev(p.kvadr, p.velikost_prace);
+    return over_hmotnost(p, chyba);
 }
 
-Jednotka dalsi_jednotka(const Kvadr &kvadr, int &zadana_prace, int velikost_prace)
+// The slab that starts zadana_prace percent into the x edge, and in zadana_prace the share
+// handed out once it is.
+static Vrstva dalsi_vrstva(const Kvadr &kvadr, int &zadana_prace, int velikost_prace)
 {
-    Jednotka j;
+    Vrstva v;
+    Jednotka &j = v.box;
+    v.od_procent = zadana_prace;
     j.xod = (kvadr.x / 100.0) * zadana_prace;
     j.ydo = kvadr.y;
     j.zdo = kvadr.z;
@@ -161,14 +170,14 @@ Jednotka dalsi_jednotka(const Kvadr &kvadr, int &zadana_prace, int velikost_prac
         j.xdo = kvadr.x;
         zadana_prace = 100;
     }
-    return j;
+    return v;
 }
 
-std::vector<Jednotka> plan_jednotek(const Kvadr &kvadr, int velikost_prace)
+std::vector<Vrstva> plan_vrstev(const Kvadr &kvadr, int velikost_prace)
 {
-    std::vector<Jednotka> plan;
+    std::vector<Vrstva> plan;
     int zadana_prace = 0;
     while (zadana_prace < 100)
-        plan.push_back(dalsi_jednotka(kvadr, zadana_prace, velikost_prace));
+        plan.push_back(dalsi_vrstva(kvadr, zadana_prace, velikost_prace));
     return plan;
 }

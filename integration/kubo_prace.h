@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/text.h"
+#include "integration/jadro/kubo_jadro.h"
 
 // Largest number of workers one run may start.
 const int MAX_DELNIKU = 256;
@@ -14,30 +14,30 @@ struct Kvadr {
     double x = 0, y = 0, z = 0;
 };
 
-// One work unit: the box [xod, xdo] x [yod, ydo] x [zod, zdo] to integrate.
-struct Jednotka {
-    double xod = 0, yod = 0, zod = 0, xdo = 0, ydo = 0, zdo = 0;
+// One slab of a run's plan: the unit a worker integrates, and the share of the x edge, in
+// percent, handed out before it.
+struct Vrstva {
+    Jednotka box;
+    int od_procent = 0;
 };
 
-// Everything the command line decides.
+// Everything the command line decides, and the slabs that makes.
 struct ParametryBehu {
     Kvadr kvadr;
     double d = 0;
     int druh_funkce = 0;
     int pocet_delniku = 0;
     int velikost_prace = 0;
+    std::vector<Vrstva> plan;  // the run's slabs in x order, each handed out by its index
 };
 
-// Reads the seven arguments (x, y, z, step, density number, workers, unit size) into p.
-// Returns false with a one-line Czech message in chyba when an argument is not wholly a
-// number (the message names it), or when a value would make the run impossible or endless.
+// Reads the seven arguments (x, y, z, step, density number, workers, unit size) into p, the
+// plan of its slabs included. Returns false with a one-line Czech message in chyba when an
+// argument is not wholly a number (the message names it), or when a value would make the run
+// impossible or endless.
 bool nacti_parametry(const char *const argumenty[7], ParametryBehu &p, std::string &chyba);
 
-// The unit that starts zadana_prace percent into the x edge, and in zadana_prace the share
-// handed out once it is sent: inner slabs of velikost_prace percent, the last one reaching
-// the full edge.
-Jednotka dalsi_jednotka(const Kvadr &kvadr, int &zadana_prace, int velikost_prace);
-
-// All units of a run in the order they are handed out.
-std::vector<Jednotka> plan_jednotek(const Kvadr &kvadr, int velikost_prace);
+// The slabs of kvadr in the order they are handed out: inner slabs of velikost_prace percent
+// of the x edge, the last one reaching the full edge.
+std::vector<Vrstva> plan_vrstev(const Kvadr &kvadr, int velikost_prace);
 

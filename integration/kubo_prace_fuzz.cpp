@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "kubo_prace.h"
+#include "integration/kubo_prace.h"
 
 // The input's NUL-separated pieces, as many argument strings as given (missing ones empty).
 static std::vector<std::string> argumenty(const uint8_t *data, size_t size)
@@ -43,11 +43,11 @@ static void over_konecnost(const ParametryBehu &p)
     for (double hrana : {p.kvadr.x, p.kvadr.y, p.kvadr.z})
         if (hrana > 0 && !(hrana + p.d > hrana))
             abort();
-    std::vector<Jednotka> plan = plan_jednotek(p.kvadr, p.velikost_prace);
+    const std::vector<Vrstva> &plan = p.plan;
     if (plan.empty() || plan.size() > 100)
         abort();
     // Bit-exact: the last slab ends at the edge itself, NaN edges included.
-    const Jednotka &posledni = plan.back();
+    const Jednotka &posledni = plan.back().box;
     if (!(posledni.xdo == p.kvadr.x || (std::isnan(posledni.xdo) && std::isnan(p.kvadr.x))))
         abort();
 }

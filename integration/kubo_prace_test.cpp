@@ -5,8 +5,8 @@
 #include <cmath>
 #include <string>
 
-#include "kubo_prace.h"
-#include "kubo_jadro.h"
+#include "integration/kubo_prace.h"
+#include "integration/jadro/kubo_jadro.h"
 
 namespace {
 
@@ -206,9 +206,8 @@ void over_konecny_beh(Argumenty argumenty)
     if (!(p.kvadr.x / p.d <= 40 && p.kvadr.y / p.d <= 40))
         return;
     double hmotnost = 0.0;
-    for (const Jednotka &j : plan_jednotek(p.kvadr, p.velikost_prace))
-        hmotnost += vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, p.d, p.druh_funkce,
-                            HlaseniPostupu());
+    for (const Vrstva &v : p.plan)
+        hmotnost += vypocti(v.box, p.d, p.druh_funkce, HlaseniPostupu());
     EXPECT_TRUE(std::isfinite(hmotnost)) << popis;
 }
 
@@ -239,18 +238,34 @@ TEST(PlanPrace, JednotkyPoTricetiProcentech)
     k.x = 20;
     k.y = 10;
     k.z = 1;
-    std::vector<Jednotka> plan = plan_jednotek(k, 30);
+    std::vector<Vrstva> plan = plan_vrstev(k, 30);
     ASSERT_EQ(plan.size(), 4u);
-    EXPECT_EQ(plan[0].xod, 0.0);
-    EXPECT_EQ(plan[0].xdo, (20 / 100.0) * 30);
-    EXPECT_EQ(plan[2].xdo, (20 / 100.0) * 90);
-    EXPECT_EQ(plan[3].xod, (20 / 100.0) * 90);
-    EXPECT_EQ(plan[3].xdo, 20.0);
-    for (const Jednotka &j : plan) {
-        EXPECT_EQ(j.yod, 0.0);
-        EXPECT_EQ(j.zod, 0.0);
-        EXPECT_EQ(j.ydo, 10.0);
-        EXPECT_EQ(j.zdo, 1.0);
+    EXPECT_EQ(plan[0].box.xod, 0.0);
+    EXPECT_EQ(plan[0].box.xdo, (20 / 100.0) * 30);
+    EXPECT_EQ(plan[2].box.xdo, (20 / 100.0) * 90);
+    EXPECT_EQ(plan[3].box.xod, (20 / 100.0) * 90);
+    EXPECT_EQ(plan[3].box.xdo, 20.0);
+    for (size_t i = 0; i < plan.size(); i++) {
+        EXPECT_EQ(plan[i].od_procent, 30 * (int)i);
+        EXPECT_EQ(plan[i].box.yod, 0.0);
+        EXPECT_EQ(plan[i].box.zod, 0.0);
+        EXPECT_EQ(plan[i].box.ydo, 10.0);
+        EXPECT_EQ(plan[i].box.zdo, 1.0);
+    }
+}
+
+// The run's plan is made once, with its parameters, and is the plan of its cuboid.
+TEST(PlanPrace, NactenyBehMaSvujPlan)
+{
+    ParametryBehu p;
+    std::string chyba;
+    ASSERT_TRUE(nacti({{"20", "10", "1", "0.5", "3", "2", "30"}}, p, chyba)) << chyba;
+    std::vector<Vrstva> plan = plan_vrstev(Kvadr{20, 10, 1}, 30);
+    ASSERT_EQ(p.plan.size(), plan.size());
+    for (size_t i = 0; i < plan.size(); i++) {
+        EXPECT_EQ(p.plan[i].od_procent, plan[i].od_procent);
+        EXPECT_EQ(p.plan[i].box.xod, plan[i].box.xod);
+        EXPECT_EQ(p.plan[i].box.xdo, plan[i].box.xdo);
     }
 }
 
@@ -259,9 +274,9 @@ TEST(PlanPrace, CelaHranaNeboViceJeJedinaJednotka)
     Kvadr k;
     k.x = 3;
     for (int velikost : {100, 150, 2147483647}) {
-        std::vector<Jednotka> plan = plan_jednotek(k, velikost);
+        std::vector<Vrstva> plan = plan_vrstev(k, velikost);
         ASSERT_EQ(plan.size(), 1u) << velikost;
-        EXPECT_EQ(plan[0].xdo, 3.0);
+        EXPECT_EQ(plan[0].box.xdo, 3.0);
     }
 }
 
@@ -269,10 +284,10 @@ TEST(PlanPrace, PetProcentDavaDvacetVrstev)
 {
     Kvadr k;
     k.x = 20;
-    std::vector<Jednotka> plan = plan_jednotek(k, 5);
+    std::vector<Vrstva> plan = plan_vrstev(k, 5);
     ASSERT_EQ(plan.size(), 20u);
-    EXPECT_EQ(plan[19].xod, (20 / 100.0) * 95);
-    EXPECT_EQ(plan[19].xdo, 20.0);
+    EXPECT_EQ(plan[19].box.xod, (20 / 100.0) * 95);
+    EXPECT_EQ(plan[19].box.xdo, 20.0);
 }
 
 // The last slab ends at the edge itself, also where the inner slabs' formula would not reach
@@ -286,10 +301,10 @@ TEST(PlanPrace, PosledniVrstvaKonciPresneNaHrane)
         k.x = citatel / 7.0;
         nerovnych += (k.x / 100.0) * 100 != k.x;
         for (int velikost : {1, 3, 4, 5, 10, 20, 25, 33, 50, 99, 100}) {
-            std::vector<Jednotka> plan = plan_jednotek(k, velikost);
-            EXPECT_EQ(plan.back().xdo, k.x) << citatel << "/7, " << velikost << " %";
+            std::vector<Vrstva> plan = plan_vrstev(k, velikost);
+            EXPECT_EQ(plan.back().box.xdo, k.x) << citatel << "/7, " << velikost << " %";
             for (size_t i = 1; i < plan.size(); i++)
-                EXPECT_EQ(plan[i].xod, plan[i - 1].xdo) << citatel << "/7, " << velikost;
+                EXPECT_EQ(plan[i].box.xod, plan[i - 1].box.xdo) << citatel << "/7, " << velikost;
         }
     }
     EXPECT_GT(nerovnych, 5);

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The accurate mass of a run's cells and their reach past the cuboid, in closed form over the
 // coordinates the kernel's loops visit.
-#include "kubo_presnost.h"
+#include "common/text.h"
+#include "integration/kubo_presnost.h"
 
 #include <cmath>
 
-#include "kubo_osa.h"
-#include "kubo_ro.h"
+#include "integration/jadro/kubo_osa.h"
+#include "integration/jadro/kubo_ro.h"
 
 // A printed total further than this share from the accurate mass is worth a warning.
 static const double NEJVETSI_ODCHYLKA = 1e-6;
@@ -63,13 +64,13 @@ static bool secti_vrstvu(const Jednotka &j, double d, const LinearniHustota &h,
     return true;
 }
 
-bool posud_beh(const ParametryBehu &p, const std::vector<Jednotka> &plan, PresnostBehu &presnost)
+bool posud_beh(const ParametryBehu &p, PresnostBehu &presnost)
 {
     const LinearniHustota h = hustota(p.druh_funkce);
     long double bunek = 0, hustot = 0;
-    for (const Jednotka &j : plan) {
+    for (const Vrstva &v : p.plan) {
         long double bunek_vrstvy, hustot_vrstvy;
-        if (!secti_vrstvu(j, p.d, h, bunek_vrstvy, hustot_vrstvy))
+        if (!secti_vrstvu(v.box, p.d, h, bunek_vrstvy, hustot_vrstvy))
             return false;
         bunek += bunek_vrstvy;
         hustot += hustot_vrstvy;
@@ -83,20 +84,19 @@ bool posud_beh(const ParametryBehu &p, const std::vector<Jednotka> &plan, Presno
 }
 
 // The narrowest slab's width along x.
-static double nejuzsi_vrstva(const std::vector<Jednotka> &plan)
+static double nejuzsi_vrstva(const std::vector<Vrstva> &plan)
 {
     double sirka = INFINITY;
-    for (const Jednotka &j : plan)
-        sirka = std::fmin(sirka, j.xdo - j.xod);
+    for (const Vrstva &v : plan)
+        sirka = std::fmin(sirka, v.box.xdo - v.box.xod);
     return sirka;
 }
 
 // Why the cells reach past the cuboid: a step wider than a slab, whose cells then make a whole
 // layer however thin the slab, or border cells reaching past the edges a step does not divide.
-static std::string varovani_presahu(const ParametryBehu &p, const std::vector<Jednotka> &plan,
-                                    double presah)
+static std::string varovani_presahu(const ParametryBehu &p, double presah)
 {
-    double vrstva = nejuzsi_vrstva(plan);
+    double vrstva = nejuzsi_vrstva(p.plan);
     if (p.d > vrstva)
         return naformatuj("Varovani: bunky vypoctu presahuji kvadr o %.1f %% jeho objemu: "
                           "integracni krok %g je sirsi nez vrstva %g, kazda vrstva tak zapocita "
@@ -108,12 +108,11 @@ static std::string varovani_presahu(const ParametryBehu &p, const std::vector<Je
                       100 * presah, p.d);
 }
 
-std::vector<std::string> varovani_behu(const ParametryBehu &p, const std::vector<Jednotka> &plan,
-                                       double celkem)
+std::vector<std::string> varovani_behu(const ParametryBehu &p, double celkem)
 {
     std::vector<std::string> varovani;
     PresnostBehu b;
-    if (!posud_beh(p, plan, b))
+    if (!posud_beh(p, b))
         return varovani;
     double odchylka = std::fabs(celkem - b.presna_hmotnost);
     if (!(odchylka <= NEJVETSI_ODCHYLKA * std::fabs(b.presna_hmotnost)))
@@ -123,6 +122,6 @@ std::vector<std::string> varovani_behu(const ParametryBehu &p, const std::vector
             100 * odchylka / std::fabs(b.presna_hmotnost), b.presna_hmotnost));
     // Cells of density 0 weigh nothing, wherever they reach.
     if (b.presah > NEJVETSI_PRESAH && b.presna_hmotnost != 0)
-        varovani.push_back(varovani_presahu(p, plan, b.presah));
+        varovani.push_back(varovani_presahu(p, b.presah));
     return varovani;
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "kubo_prace.h"
+#include "integration/kubo_prace.h"
 
 // Two figures of a run.
 struct PresnostBehu {
@@ -17,12 +17,11 @@ struct PresnostBehu {
                                  // (0.5: half as much again); 0 for a cuboid of no volume
 };
 
-// The figures of the run p, whose slabs are plan; false when some slab's loop would never end
-// (the run would not either).
-bool posud_beh(const ParametryBehu &p, const std::vector<Jednotka> &plan, PresnostBehu &presnost);
+// The figures of the run p over the slabs of its plan; false when some slab's loop would never
+// end (the run would not either).
+bool posud_beh(const ParametryBehu &p, PresnostBehu &presnost);
 
-// The warnings on the total celkem of the run p with its slabs plan, one line each without its
-// line end: when celkem is off the accurate mass by more than a millionth of it, and when cells
-// of some mass reach past the cuboid by more than 1 % of its volume. None when all is well.
-std::vector<std::string> varovani_behu(const ParametryBehu &p, const std::vector<Jednotka> &plan,
-                                       double celkem);
+// The warnings on the total celkem of the run p, one line each without its line end: when
+// celkem is off the accurate mass by more than a millionth of it, and when cells of some mass
+// reach past the cuboid by more than 1 % of its volume. None when all is well.
+std::vector<std::string> varovani_behu(const ParametryBehu &p, double celkem);

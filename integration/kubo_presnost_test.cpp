@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "kubo_jadro.h"
-#include "kubo_presnost.h"
-#include "kubo_ro.h"
+#include "integration/jadro/kubo_jadro.h"
+#include "integration/kubo_presnost.h"
+#include "integration/jadro/kubo_ro.h"
 
 namespace {
 
@@ -21,12 +21,8 @@ ParametryBehu beh(double x, double y, double z, double d, int funkce, int veliko
     p.druh_funkce = funkce;
     p.pocet_delniku = 1;
     p.velikost_prace = velikost;
+    p.plan = plan_vrstev(p.kvadr, velikost);
     return p;
-}
-
-std::vector<Jednotka> plan(const ParametryBehu &p)
-{
-    return plan_jednotek(p.kvadr, p.velikost_prace);
 }
 
 // The figures cell by cell, as the kernel's loops visit the cells: each cell's mass, with the
@@ -35,7 +31,8 @@ PresnostBehu po_bunkach(const ParametryBehu &p)
 {
     const double d = p.d, objem = d * d * d;
     long double hmotnost = 0, bunek = 0;
-    for (const Jednotka &j : plan(p))
+    for (const Vrstva &v : p.plan) {
+        const Jednotka &j = v.box;
         for (double x = j.xod; x < j.xdo; x += d)
             for (double y = j.yod; y < j.ydo; y += d)
                 for (double z = j.zod; z < j.zdo; z += d) {
@@ -47,6 +44,7 @@ PresnostBehu po_bunkach(const ParametryBehu &p)
                     hmotnost += hustota * objem;
                     bunek += 1;
                 }
+    }
     long double kvadr = (long double)p.kvadr.x * p.kvadr.y * p.kvadr.z;
     return {(double)hmotnost, (double)((bunek * objem - kvadr) / kvadr)};
 }
@@ -76,7 +74,7 @@ ParametryBehu nahodny_beh(std::mt19937_64 &nahoda)
         h = 0.01 * std::pow(1000.0, nahodne(nahoda, 0, 1));
     ParametryBehu p = beh(hrana[0], hrana[1], hrana[2], 0, (int)(nahoda() % 5),
                           1 + (int)(nahoda() % 100));
-    double slabu = (double)plan(p).size();
+    double slabu = (double)p.plan.size();
     double nejmensi = std::cbrt(hrana[0] * hrana[1] * hrana[2] / 30000);
     do {
         p.d = nejmensi * std::pow(8.0, nahodne(nahoda, 0, 1));
@@ -92,7 +90,7 @@ TEST(PresnostBehu, ShodujeSeSouctemPoBunkach)
     for (int i = 0; i < 1500; i++) {
         ParametryBehu p = nahodny_beh(nahoda);
         PresnostBehu cekane = po_bunkach(p), dane;
-        ASSERT_TRUE(posud_beh(p, plan(p), dane));
+        ASSERT_TRUE(posud_beh(p, dane));
         std::string popis = "run " + std::to_string(i) + ": " + std::to_string(p.kvadr.x) + " " +
                             std::to_string(p.kvadr.y) + " " + std::to_string(p.kvadr.z) + " " +
                             std::to_string(p.d) + " " + std::to_string(p.druh_funkce) + " " +
@@ -112,9 +110,8 @@ TEST(PresnostBehu, ShodujeSeSouctemPoBunkach)
 double celkem(const ParametryBehu &p)
 {
     double soucet = 0;
-    for (const Jednotka &j : plan(p))
-        soucet += vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, p.d, p.druh_funkce,
-                          HlaseniPostupu());
+    for (const Vrstva &v : p.plan)
+        soucet += vypocti(v.box, p.d, p.druh_funkce, HlaseniPostupu());
     return soucet;
 }
 
@@ -124,7 +121,7 @@ TEST(VarovaniBehu, SoucetKteryPrestalRust)
 {
     ParametryBehu p = beh(1, 1, 1, 1e-6, 1, 100);
     ASSERT_EQ(celkem(p), 0.015625);
-    std::vector<std::string> varovani = varovani_behu(p, plan(p), 0.015625);
+    std::vector<std::string> varovani = varovani_behu(p, 0.015625);
     ASSERT_EQ(varovani.size(), 1u);
     EXPECT_EQ(varovani[0], "Varovani: Hmotnost kvadru vyse se lisi o 98.44 % od presneho souctu "
                            "tychz bunek (1): pri scitani po bunkach se v zaokrouhlovani "
@@ -136,7 +133,7 @@ TEST(VarovaniBehu, KrokSirsiNezVrstva)
 {
     ParametryBehu p = beh(1, 1, 1, 0.5, 1, 1);
     ASSERT_EQ(celkem(p), 50.0);
-    std::vector<std::string> varovani = varovani_behu(p, plan(p), 50.0);
+    std::vector<std::string> varovani = varovani_behu(p, 50.0);
     ASSERT_EQ(varovani.size(), 1u);
     EXPECT_EQ(varovani[0], "Varovani: bunky vypoctu presahuji kvadr o 4900.0 % jeho objemu: "
                            "integracni krok 0.5 je sirsi nez vrstva 0.01, kazda vrstva tak "
@@ -147,7 +144,7 @@ TEST(VarovaniBehu, KrokSirsiNezVrstva)
 TEST(VarovaniBehu, KrokNedeliHrany)
 {
     ParametryBehu p = beh(1, 1, 1, 0.6, 2, 100);
-    std::vector<std::string> varovani = varovani_behu(p, plan(p), celkem(p));
+    std::vector<std::string> varovani = varovani_behu(p, celkem(p));
     ASSERT_EQ(varovani.size(), 1u);
     EXPECT_EQ(varovani[0], "Varovani: bunky vypoctu presahuji kvadr o 72.8 % jeho objemu: "
                            "integracni krok 0.6 nedeli hrany kvadru a vrstev beze zbytku, krajni "
@@ -160,7 +157,7 @@ TEST(VarovaniBehu, DuvodPresahuPodleSirkyVrstvy)
 {
     for (int velikost : {25, 50}) {
         ParametryBehu p = beh(1, 1, 1, 0.3, 1, velikost);
-        std::vector<std::string> varovani = varovani_behu(p, plan(p), celkem(p));
+        std::vector<std::string> varovani = varovani_behu(p, celkem(p));
         ASSERT_EQ(varovani.size(), 1u);
         bool sirsi = varovani[0].find("je sirsi nez vrstva 0.25,") != std::string::npos;
         bool nedeli = varovani[0].find("krok 0.3 nedeli hrany") != std::string::npos;
@@ -174,7 +171,7 @@ TEST(VarovaniBehu, PrikladBezVarovani)
 {
     for (int funkce = 1; funkce <= 3; funkce++) {
         ParametryBehu p = beh(20, 10, 1, 0.005, funkce, 5);
-        EXPECT_TRUE(varovani_behu(p, plan(p), celkem(p)).empty()) << funkce;
+        EXPECT_TRUE(varovani_behu(p, celkem(p)).empty()) << funkce;
     }
 }
 
@@ -183,7 +180,7 @@ TEST(VarovaniBehu, NulovaHmotnostBezVarovani)
 {
     for (const ParametryBehu &p : {beh(2, 1, 1, 0.3, 4, 10), beh(2, 0, 1, 0.1, 3, 10),
                                    beh(-2, 1, 1, 0.1, 1, 10)})
-        EXPECT_TRUE(varovani_behu(p, plan(p), celkem(p)).empty());
+        EXPECT_TRUE(varovani_behu(p, celkem(p)).empty());
 }
 
 // A total a millionth and a bit off its accurate value is warned of; one within it is not.
@@ -191,11 +188,11 @@ TEST(VarovaniBehu, HraniceMiliontiny)
 {
     ParametryBehu p = beh(2, 1, 1, 0.125, 3, 100);
     PresnostBehu presnost;
-    ASSERT_TRUE(posud_beh(p, plan(p), presnost));
+    ASSERT_TRUE(posud_beh(p, presnost));
     EXPECT_EQ(presnost.presah, 0.0);
     double m = presnost.presna_hmotnost;
-    EXPECT_TRUE(varovani_behu(p, plan(p), m * (1 + 0.9e-6)).empty());
-    EXPECT_EQ(varovani_behu(p, plan(p), m * (1 - 1.1e-6)).size(), 1u);
+    EXPECT_TRUE(varovani_behu(p, m * (1 + 0.9e-6)).empty());
+    EXPECT_EQ(varovani_behu(p, m * (1 - 1.1e-6)).size(), 1u);
 }
 
 // A slab whose loop would never end (past 2^53 adding 1 rounds back) has no figures.
@@ -203,8 +200,8 @@ TEST(PresnostBehu, NekonecnaSmyckaNemaVysledek)
 {
     ParametryBehu p = beh(1, 0x1p53 + 8, 1, 1, 1, 100);
     PresnostBehu presnost;
-    EXPECT_FALSE(posud_beh(p, plan(p), presnost));
-    EXPECT_TRUE(varovani_behu(p, plan(p), 1).empty());
+    EXPECT_FALSE(posud_beh(p, presnost));
+    EXPECT_TRUE(varovani_behu(p, 1).empty());
 }
 
 }  // namespace

@@ -1,8 +1,15 @@
 // SPDX-License-Identifier: MIT
 // The master's book of workers and work units.
-#include "kubo_prideleni.h"
+#include "integration/kubo_prideleni.h"
 
 #include <algorithm>
+
+Prideleni prideleni_planu(size_t jednotek)
+{
+    Prideleni p;
+    p.jednotky.resize(jednotek);
+    return p;
+}
 
 int najdi_delnika(const Prideleni &p, int tid)
 {
@@ -12,23 +19,14 @@ int najdi_delnika(const Prideleni &p, int tid)
     return -1;
 }
 
-static int nova_jednotka(Prideleni &p, const ParametryBehu &parametry)
-{
-    VydanaJednotka j;
-    j.od_procent = p.zadana_prace;
-    j.box = dalsi_jednotka(parametry.kvadr, p.zadana_prace, parametry.velikost_prace);
-    p.jednotky.push_back(j);
-    return (int)p.jednotky.size() - 1;
-}
-
-int vydej_jednotku(Prideleni &p, int i, const ParametryBehu &parametry)
+int vydej_jednotku(Prideleni &p, int i)
 {
     int cislo;
     if (!p.vracene.empty()) {
         cislo = p.vracene.front();
         p.vracene.pop_front();
-    } else if (p.zadana_prace < 100) {
-        cislo = nova_jednotka(p, parametry);
+    } else if (p.vydano < (int)p.jednotky.size()) {
+        cislo = p.vydano++;
     } else {
         return -1;
     }
@@ -73,7 +71,7 @@ int ztrat_delnika(Prideleni &p, int i)
 double celkova_hmotnost(const Prideleni &p)
 {
     double soucet = 0.0;
-    for (const VydanaJednotka &j : p.jednotky)
+    for (const StavJednotky &j : p.jednotky)
         if (j.zapocteno)
             soucet += j.hmotnost;
     return soucet;
@@ -81,7 +79,7 @@ double celkova_hmotnost(const Prideleni &p)
 
 bool prace_zbyva(const Prideleni &p)
 {
-    return p.pracujicich_workeru > 0 || p.zadana_prace <= 99 || !p.vracene.empty();
+    return p.pracujicich_workeru > 0 || p.vydano < (int)p.jednotky.size() || !p.vracene.empty();
 }
 
 int zivych_delniku(const Prideleni &p)

@@ -3,10 +3,10 @@
 // been counted, and which slabs of lost workers wait to be handed out again. No PVM here.
 #pragma once
 
+#include <cstddef>
 #include <deque>
 #include <vector>
 
-#include "kubo_prace.h"
 
 enum StavDelnika {
     SPUSTEN,    // spawned, not yet reported ready
@@ -23,29 +23,31 @@ struct Delnik {
     int jednotka = -1;  // number of the unit it holds or last held
 };
 
-struct VydanaJednotka {
-    Jednotka box;
-    int od_procent = 0;  // share of the x edge where it starts
+// What the master knows of one unit of the plan.
+struct StavJednotky {
     bool zapocteno = false;
     double hmotnost = 0.0;  // its partial mass, once counted
 };
 
+// Units are numbered as in the run's plan (ParametryBehu::plan); a lost worker's unit keeps
+// its number when it is handed out again.
 struct Prideleni {
-    int zadana_prace = 0;         // percent of the x edge handed out for the first time
+    int vydano = 0;               // units handed out for the first time: the plan's first ones
     int pracujicich_workeru = 0;  // workers holding a unit
     std::vector<Delnik> delnici;
-    // Every unit handed out, numbered in the order of the x edge; a lost worker's unit keeps
-    // its number when it is handed out again.
-    std::vector<VydanaJednotka> jednotky;
-    std::deque<int> vracene;               // units of lost workers, to be handed out again
+    std::vector<StavJednotky> jednotky;  // one a unit of the plan
+    std::deque<int> vracene;             // units of lost workers, to be handed out again
 };
+
+// The book of a run whose plan has jednotek units, with no worker yet.
+Prideleni prideleni_planu(size_t jednotek);
 
 // Index of the worker with that task identifier, or -1.
 int najdi_delnika(const Prideleni &p, int tid);
 
-// Gives worker i its next unit: one of a lost worker first, else a fresh slab of the run's
-// plan. Returns the unit's number, or -1 when nothing is left to hand out.
-int vydej_jednotku(Prideleni &p, int i, const ParametryBehu &parametry);
+// Gives worker i its next unit: one of a lost worker first, else the plan's next one. Returns
+// the unit's number, or -1 when nothing is left to hand out.
+int vydej_jednotku(Prideleni &p, int i);
 
 // Takes the partial mass dilci of worker i for the unit it holds. Returns false when that
 // unit's result was already counted (a lost worker's late result and its rerun can both

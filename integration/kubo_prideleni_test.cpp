@@ -6,24 +6,18 @@
 #include <random>
 #include <vector>
 
-#include "kubo_prideleni.h"
+#include "integration/kubo_prace.h"
+#include "integration/kubo_prideleni.h"
 
 namespace {
 
-// A run over a 10 x 1 x 1 cuboid in units of velikost percent.
-ParametryBehu parametry(int velikost)
-{
-    ParametryBehu par;
-    par.kvadr.x = 10;
-    par.kvadr.y = 1;
-    par.kvadr.z = 1;
-    par.velikost_prace = velikost;
-    return par;
-}
+// Units of velikost percent: how many a plan has.
+size_t jednotek(int velikost) { return plan_vrstev(Kvadr{10, 1, 1}, velikost).size(); }
 
-Prideleni kniha(int delniku)
+// The book of a run in units of velikost percent, its workers all ready.
+Prideleni kniha(int delniku, int velikost)
 {
-    Prideleni p;
+    Prideleni p = prideleni_planu(jednotek(velikost));
     for (int i = 0; i < delniku; i++) {
         Delnik d;
         d.tid = 100 + i;
@@ -34,36 +28,32 @@ Prideleni kniha(int delniku)
     return p;
 }
 
-TEST(Prideleni, CerstveJednotkyPostupujiPoHrane)
+TEST(Prideleni, CerstveJednotkyPostupujiPoPlanu)
 {
-    ParametryBehu par = parametry(30);
-    Prideleni p = kniha(2);
-    EXPECT_EQ(vydej_jednotku(p, 0, par), 0);
-    EXPECT_EQ(vydej_jednotku(p, 1, par), 1);
-    EXPECT_EQ(p.zadana_prace, 60);
+    Prideleni p = kniha(2, 30);
+    EXPECT_EQ(vydej_jednotku(p, 0), 0);
+    EXPECT_EQ(vydej_jednotku(p, 1), 1);
+    EXPECT_EQ(p.vydano, 2);
     EXPECT_EQ(p.pracujicich_workeru, 2);
-    EXPECT_EQ(p.jednotky[1].od_procent, 30);
-    EXPECT_EQ(p.jednotky[1].box.xod, (10 / 100.0) * 30);
     EXPECT_TRUE(prijmi_vysledek(p, 0, 1.0));
     EXPECT_EQ(p.pracujicich_workeru, 1);
-    EXPECT_EQ(vydej_jednotku(p, 0, par), 2);
-    EXPECT_EQ(vydej_jednotku(p, 1, par), 3);  // the last slab, to the full edge
-    EXPECT_EQ(p.jednotky[3].box.xdo, 10.0);
-    EXPECT_EQ(vydej_jednotku(p, 1, par), -1);
+    EXPECT_EQ(vydej_jednotku(p, 0), 2);
+    EXPECT_EQ(vydej_jednotku(p, 1), 3);  // the last slab, to the full edge
+    EXPECT_EQ(vydej_jednotku(p, 1), -1);
+    EXPECT_EQ(p.vydano, 4);
 }
 
 TEST(Prideleni, PraceZtracenehoDelnikaJdeDalsimuPredCerstvou)
 {
-    ParametryBehu par = parametry(50);
-    Prideleni p = kniha(2);
-    vydej_jednotku(p, 0, par);
-    vydej_jednotku(p, 1, par);
+    Prideleni p = kniha(2, 50);
+    vydej_jednotku(p, 0);
+    vydej_jednotku(p, 1);
     EXPECT_EQ(ztrat_delnika(p, 0), 0);
     EXPECT_EQ(p.pracujicich_workeru, 1);
     EXPECT_EQ(zivych_delniku(p), 1);
     EXPECT_TRUE(prace_zbyva(p));
     EXPECT_TRUE(prijmi_vysledek(p, 1, 1.0));
-    EXPECT_EQ(vydej_jednotku(p, 1, par), 0);
+    EXPECT_EQ(vydej_jednotku(p, 1), 0);
     EXPECT_TRUE(prijmi_vysledek(p, 1, 1.0));
     EXPECT_FALSE(prace_zbyva(p));
 }
@@ -72,13 +62,12 @@ TEST(Prideleni, PozdniVysledekZtracenehoSeZapoctePrave)
 {
     // The lost worker's result arrives after its loss was noticed: counted once, and the
     // rerun's result is then a duplicate.
-    ParametryBehu par = parametry(50);
-    Prideleni p = kniha(2);
-    vydej_jednotku(p, 0, par);
-    vydej_jednotku(p, 1, par);
+    Prideleni p = kniha(2, 50);
+    vydej_jednotku(p, 0);
+    vydej_jednotku(p, 1);
     ztrat_delnika(p, 0);
     EXPECT_TRUE(prijmi_vysledek(p, 1, 1.0));
-    EXPECT_EQ(vydej_jednotku(p, 1, par), 0);
+    EXPECT_EQ(vydej_jednotku(p, 1), 0);
     EXPECT_TRUE(prijmi_vysledek(p, 0, 1.0));
     EXPECT_FALSE(prijmi_vysledek(p, 1, 1.0));
     EXPECT_EQ(p.pracujicich_workeru, 0);
@@ -87,10 +76,9 @@ TEST(Prideleni, PozdniVysledekZtracenehoSeZapoctePrave)
 
 TEST(Prideleni, PozdniVysledekPredOpakovanimRusiVraceni)
 {
-    ParametryBehu par = parametry(50);
-    Prideleni p = kniha(2);
-    vydej_jednotku(p, 0, par);
-    vydej_jednotku(p, 1, par);
+    Prideleni p = kniha(2, 50);
+    vydej_jednotku(p, 0);
+    vydej_jednotku(p, 1);
     ztrat_delnika(p, 0);
     EXPECT_TRUE(prijmi_vysledek(p, 0, 1.0));
     EXPECT_TRUE(p.vracene.empty());
@@ -100,9 +88,8 @@ TEST(Prideleni, PozdniVysledekPredOpakovanimRusiVraceni)
 
 TEST(Prideleni, DvojiZtrataAZastavenyDelnikNicNemeni)
 {
-    ParametryBehu par = parametry(100);
-    Prideleni p = kniha(3);
-    vydej_jednotku(p, 0, par);
+    Prideleni p = kniha(3, 100);
+    vydej_jednotku(p, 0);
     EXPECT_EQ(ztrat_delnika(p, 0), 0);
     EXPECT_EQ(ztrat_delnika(p, 0), -1);
     EXPECT_EQ(p.vracene.size(), 1u);
@@ -136,10 +123,9 @@ TEST(Prideleni, SoucetJeVPoradiJednotekAtPrijdouVysledkyJakkoli)
     for (unsigned seminko = 0; seminko < 300; seminko++) {
         std::mt19937 g(seminko);
         int velikost = 1 + (int)(g() % 40), delniku = 1 + (int)(g() % 8);
-        ParametryBehu par = parametry(velikost);
-        Prideleni p = kniha(delniku);
+        Prideleni p = kniha(delniku, velikost);
         for (int i = 0; i < delniku; i++)
-            vydej_jednotku(p, i, par);
+            vydej_jednotku(p, i);
         double v_poradi_prichodu = 0.0;
         std::vector<int> pozdni;  // lost workers whose result is still on its way
         while (prace_zbyva(p)) {
@@ -151,7 +137,7 @@ TEST(Prideleni, SoucetJeVPoradiJednotekAtPrijdouVysledkyJakkoli)
                 if (g() % 2 == 0)
                     pozdni.push_back(i);
                 for (int necinny : delnici_ve_stavu(p, PRIPRAVEN))
-                    vydej_jednotku(p, necinny, par);
+                    vydej_jednotku(p, necinny);
                 continue;
             }
             if (!pozdni.empty() && g() % 3 == 0) {
@@ -162,10 +148,10 @@ TEST(Prideleni, SoucetJeVPoradiJednotekAtPrijdouVysledkyJakkoli)
             if (prijmi_vysledek(p, i, m))
                 v_poradi_prichodu += m;
             if (p.delnici[i].stav != ZTRACEN)
-                vydej_jednotku(p, i, par);
+                vydej_jednotku(p, i);
         }
         double jeden_delnik = 0.0;
-        for (size_t cislo = 0; cislo < plan_jednotek(par.kvadr, velikost).size(); cislo++)
+        for (size_t cislo = 0; cislo < jednotek(velikost); cislo++)
             jeden_delnik += hmotnost_jednotky((int)cislo);
         EXPECT_EQ(celkova_hmotnost(p), jeden_delnik) << seminko;
         jinak_nez_prichod += v_poradi_prichodu != jeden_delnik;
@@ -176,7 +162,7 @@ TEST(Prideleni, SoucetJeVPoradiJednotekAtPrijdouVysledkyJakkoli)
 
 TEST(Prideleni, NajdeDelnikaPodleIdentifikatoru)
 {
-    Prideleni p = kniha(3);
+    Prideleni p = kniha(3, 50);
     EXPECT_EQ(najdi_delnika(p, 102), 2);
     EXPECT_EQ(najdi_delnika(p, 7), -1);
 }

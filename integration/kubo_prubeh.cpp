@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 // kubo-main's progress line on a terminal, redrawn in place with a carriage return.
-#include "kubo_prubeh.h"
+#include "integration/kubo_prubeh.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "kubo_prace.h"
+#include "common/text.h"
+#include "integration/kubo_prace.h"
 
 // A length of time as the line gives it, rounded once: "12 s", "1 min 08 s", "2 h 05 min".
 static std::string delka(double s)

@@ -9,7 +9,7 @@
 #include <regex>
 #include <string>
 
-#include "kubo_prubeh.h"
+#include "integration/kubo_prubeh.h"
 
 namespace {
 

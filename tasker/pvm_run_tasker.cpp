@@ -114,7 +114,7 @@ static bool prijmi_zpravy(Beh &beh, std::string *chyba)
 {
     while (beh.demon.bezi) {
         int znacka = 0, odesilatel = 0;
-        int zprava = prijmi_zpravu(0, znacka, odesilatel);
+        int zprava = prijmi_zpravu(pvm_demona(), 0, znacka, odesilatel);
         // A daemon that is gone ends the run; it is no failure of the tasker's.
         if (zprava < 0)
             beh.demon.bezi = false;
@@ -277,7 +277,7 @@ int main(int argc, char **)
     // pvm-run waits for this line in the run's folder, which a full disk may not take.
     if (printf("ready\n") < 0 || fflush(stdout) != 0) {
         vypis_chybu(std::string("cannot say it is ready: ") + strerror(errno));
-        odhlas_z_pvm();
+        odhlas_z_pvm(pvm_demona());
         return 1;
     }
 
@@ -293,6 +293,6 @@ int main(int argc, char **)
     if (!dopis_zbytek(beh, &chyba))
         vypis_chybu(chyba);
     if (beh.demon.bezi)
-        odhlas_z_pvm();
+        odhlas_z_pvm(pvm_demona());
     return beh.chyba_zapisu || beh.demon.selhalo ? 1 : 0;
 }

@@ -70,7 +70,7 @@ bool vybal_zadost(Volani_pvm &volani, Zadost_o_start &zadost)
 
 bool prihlas_jako_tasker(std::string *chyba)
 {
-    int mytid = prihlas_do_pvm();
+    int mytid = prihlas_do_pvm(pvm_demona());
     if (mytid < 0) {
         *chyba = "no PVM daemon (pvm_mytid: " + std::to_string(mytid) + ")";
         return false;
@@ -80,7 +80,7 @@ bool prihlas_jako_tasker(std::string *chyba)
         proved(volani, pvm_reg_tasker(), "pvm_reg_tasker"))
         return true;
     *chyba = popis(volani, "");
-    odhlas_z_pvm();
+    odhlas_z_pvm(pvm_demona());
     return false;
 }
 

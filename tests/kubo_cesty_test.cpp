@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "cesta_cpu.h"
-#include "kubo_kontrola.h"
-#include "program_runner.h"
+#include "common/cesta_cpu.h"
+#include "tests/kubo_kontrola.h"
+#include "tests/program_runner.h"
 
 namespace {
 

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
-// Checks of kubo-main's report against the slab plan computed in the test itself.
-#include "kubo_kontrola.h"
+// Checks of kubo-main's report against partial masses worked out in the test itself.
+#include "tests/kubo_kontrola.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
-#include "kubo_jadro.h"
-#include "program_runner.h"
+#include "integration/jadro/kubo_jadro.h"
+#include "tests/program_runner.h"
 
 static std::string desetinne(double hodnota)
 {
@@ -24,12 +25,60 @@ Kvadr kvadr(double x, double y, double z)
     return k;
 }
 
+// The slabs along the x edge x, from and to, as the master hands them out: each starts at
+// x / 100.0 times the percent handed out before it; inner slabs take velikost percent, and
+// the one that would reach 100 % or past it ends at the edge itself.
+static std::vector<std::pair<double, double>> vrstvy(double x, int velikost)
+{
+    std::vector<std::pair<double, double>> vrstvy;
+    for (int zadano = 0; zadano < 100;) {
+        double od = x / 100.0 * zadano;
+        if (velikost <= 99 - zadano) {
+            zadano += velikost;
+            vrstvy.emplace_back(od, x / 100.0 * zadano);
+        } else {
+            zadano = 100;
+            vrstvy.emplace_back(od, x);
+        }
+    }
+    return vrstvy;
+}
+
+// The mass of the slab [xod, xdo) x [0, y) x [0, z) cell by cell, as the midpoint rule reads:
+// each coordinate advanced by adding d, each cell's density at its midpoint times the cell's
+// volume added to the sum in the loops' order.
+static double hmotnost_po_bunkach(double xod, double xdo, const Kvadr &k, double d, int funkce)
+{
+    const double objem = d * d * d;
+    double soucet = 0.0;
+    for (double x = xod; x < xdo; x += d)
+        for (double y = 0.0; y < k.y; y += d)
+            for (double z = 0.0; z < k.z; z += d) {
+                double xs = x + d / 2.0, ys = y + d / 2.0, zs = z + d / 2.0;
+                double hustota = funkce == 1   ? 1.0
+                                 : funkce == 2 ? xs
+                                 : funkce == 3 ? (xs + ys) + zs
+                                               : 0.0;
+                soucet += hustota * objem;
+            }
+    return soucet;
+}
+
 std::vector<double> dilci_hmotnosti(const Kvadr &kvadr, double d, int funkce, int velikost)
 {
     std::vector<double> hmotnosti;
-    for (const Jednotka &j : plan_jednotek(kvadr, velikost))
+    for (const auto &[od, po] : vrstvy(kvadr.x, velikost))
+        hmotnosti.push_back(hmotnost_po_bunkach(od, po, kvadr, d, funkce));
+    return hmotnosti;
+}
+
+std::vector<double> dilci_hmotnosti_jadrem(const Kvadr &kvadr, double d, int funkce,
+                                           int velikost)
+{
+    std::vector<double> hmotnosti;
+    for (const auto &[od, po] : vrstvy(kvadr.x, velikost))
         hmotnosti.push_back(
-            vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d, funkce, HlaseniPostupu()));
+            vypocti(Jednotka{od, 0, 0, po, kvadr.y, kvadr.z}, d, funkce, HlaseniPostupu()));
     return hmotnosti;
 }
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "kubo_kontrola.h"
-#include "program_runner.h"
+#include "tests/kubo_kontrola.h"
+#include "tests/program_runner.h"
 
 namespace {
 
@@ -273,7 +273,7 @@ TEST(KuboWorker, LogZmenenyNaFifoNezastaviVypocet)
         "", dir.path(), 120);
     ASSERT_FALSE(r.timed_out);
     ASSERT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_TRUE(soucet_sedi(r.out, dilci_hmotnosti(kvadr(10, 2, 1), 0.002, 3, 10)));
+    EXPECT_TRUE(soucet_sedi(r.out, dilci_hmotnosti_jadrem(kvadr(10, 2, 1), 0.002, 3, 10)));
     std::vector<std::string> hlaseni =
         // A task's standard output is buffered: a piece of a progress line may come first.
         matching(dir.read("ulohy.txt"), ".*Delnik (\\d+): Do souboru 'delnik.out' nelze zapisovat\\.");
@@ -349,7 +349,7 @@ TEST(KuboZtrata, ZabityDelnikNezmeniSoucet)
               1u);
     EXPECT_EQ(matching(r.out, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen").size(), 2u);
 
-    EXPECT_TRUE(soucet_sedi(r.out, dilci_hmotnosti(kvadr(10, 2, 1), 0.002, 3, 10)));
+    EXPECT_TRUE(soucet_sedi(r.out, dilci_hmotnosti_jadrem(kvadr(10, 2, 1), 0.002, 3, 10)));
     EXPECT_EQ(soucet_zpravy(r.out), soucet_jednoho_delnika(KUBO_ZTRATA));
 }
 

@@ -131,7 +131,7 @@ TEST(PreruseneSpojeni, KuboIFarmerPrideliZtracenouPraciZnovu)
               1u)
         << kubo;
     EXPECT_EQ(matching(kubo, "Hlavni \\d+: Delnik cislo (\\d+) ukoncen").size(), 2u) << kubo;
-    EXPECT_TRUE(soucet_sedi(kubo, dilci_hmotnosti(kvadr(10, 2, 1), 0.002, 3, 10)));
+    EXPECT_TRUE(soucet_sedi(kubo, dilci_hmotnosti_jadrem(kvadr(10, 2, 1), 0.002, 3, 10)));
     EXPECT_EQ(soucet_zpravy(kubo), soucet_jednoho_delnika(KUBO));
 }
 

@@ -51,7 +51,7 @@ std::vector<std::string> kubo_main()
     return prikaz;
 }
 
-std::vector<double> plan_kuba() { return dilci_hmotnosti(kvadr(10, 2, 1), 0.002, 3, 10); }
+std::vector<double> plan_kuba() { return dilci_hmotnosti_jadrem(kvadr(10, 2, 1), 0.002, 3, 10); }
 
 TEST(KuboNaTrechHostitelich, SestDelnikuNaVsechHostitelichDaSoucetJednohoHostitele)
 {

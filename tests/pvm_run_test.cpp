@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "kubo_kontrola.h"
-#include "kubo_jadro.h"
+#include "integration/jadro/kubo_jadro.h"
 #include "program_runner.h"
 
 namespace fs = std::filesystem;
@@ -35,8 +35,8 @@ std::vector<std::string> ocekavany_postup(const Kvadr &k, double d, int funkce, 
         vystup += radek_postupu(0, procento);
         return true;
     };
-    for (const Jednotka &j : plan_jednotek(k, velikost))
-        vypocti(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d, funkce, postup);
+    for (const Vrstva &v : plan_vrstev(k, velikost))
+        vypocti(v.box, d, funkce, postup);
     std::vector<std::string> radky = matching(vystup, "Delnik \\d+: (Pocitam .*)");
     std::sort(radky.begin(), radky.end());
     return radky;

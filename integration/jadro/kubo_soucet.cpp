@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Exact summation: the binades of a running sum, equal terms in closed form, and the plain
 // additions everything else falls back to.
-#include "kubo_soucet.h"
+#include "integration/jadro/kubo_soucet.h"
 
 #include <algorithm>
 #include <cmath>

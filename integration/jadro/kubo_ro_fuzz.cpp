@@ -11,8 +11,8 @@
 #include <cstring>
 #include <string>
 
-#include "cesta_cpu.h"
-#include "kubo_jadro_vnitrni.h"
+#include "common/cesta_cpu.h"
+#include "integration/jadro/kubo_jadro_vnitrni.h"
 
 static const size_t NEJVIC_BUNEK = size_t(1) << 14;
 
@@ -62,10 +62,9 @@ static Beh spocitej(bool primo, const VolbyJadra &volby, const double *box, int 
         beh.vystup += radek_postupu(1, procento);
         return true;
     };
-    double m = primo ? vypocti_primo(box[0], box[1], box[2], box[3], box[4], box[5], box[6],
-                                     funkce, postup)
-                     : vypocti_s_volbami(box[0], box[1], box[2], box[3], box[4], box[5], box[6],
-                                         funkce, volby, postup, nullptr);
+    const Jednotka j{box[0], box[1], box[2], box[3], box[4], box[5]};
+    double m = primo ? vypocti_primo(j, box[6], funkce, postup)
+                     : vypocti_s_volbami(j, box[6], funkce, volby, postup, nullptr);
     memcpy(&beh.bity, &m, sizeof m);
     return beh;
 }

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Midpoint integration of one box: its progress, and the way each slab is summed, chosen by
 // the density's shape and by the CPU path in use.
-#include "kubo_jadro.h"
+#include "integration/jadro/kubo_jadro.h"
 
 #include <climits>
 #include <cstdio>
 
-#include "cesta_cpu.h"
-#include "kubo_jadro_vnitrni.h"
-#include "kubo_osa.h"
-#include "kubo_ro.h"
-#include "kubo_soucet.h"
+#include "common/cesta_cpu.h"
+#include "integration/jadro/kubo_jadro_vnitrni.h"
+#include "integration/jadro/kubo_osa.h"
+#include "integration/jadro/kubo_ro.h"
+#include "integration/jadro/kubo_soucet.h"
 
 std::string radek_postupu(int tid, int procento)
 {
@@ -40,17 +40,16 @@ static bool ohlas_postup(double x, double xod, double xdo, int &naposledy,
     return !postup || postup(p);
 }
 
-double vypocti_primo(double xod, double yod, double zod, double xdo, double ydo, double zdo,
-                     double d, int funkce, const HlaseniPostupu &postup)
+double vypocti_primo(const Jednotka &j, double d, int funkce, const HlaseniPostupu &postup)
 {
     double objem = d * d * d;
     double soucet = 0.0;
     int naposledy = 0;
-    for (double x = xod; x < xdo; x += d) {
-        for (double y = yod; y < ydo; y += d)
-            for (double z = zod; z < zdo; z += d)
+    for (double x = j.xod; x < j.xdo; x += d) {
+        for (double y = j.yod; y < j.ydo; y += d)
+            for (double z = j.zod; z < j.zdo; z += d)
                 soucet += ro(x + d / 2.0, y + d / 2.0, z + d / 2.0, funkce) * objem;
-        if (!ohlas_postup(x, xod, xdo, naposledy, postup))
+        if (!ohlas_postup(x, j.xod, j.xdo, naposledy, postup))
             break;
     }
     return soucet;
@@ -161,33 +160,32 @@ static double pricti_vrstvu(double soucet, double xs, Vrstvy &v)
                                 v.radky.y.pocet, v.radky.z.pocet, v.statistika);
 }
 
-double vypocti_s_volbami(double xod, double yod, double zod, double xdo, double ydo, double zdo,
-                         double d, int funkce, const VolbyJadra &volby,
+double vypocti_s_volbami(const Jednotka &j, double d, int funkce, const VolbyJadra &volby,
                          const HlaseniPostupu &postup, StatistikaJadra *statistika)
 {
     StatistikaJadra nepocitana = {};
     Vrstvy v{{{}, {}, d * d * d, {}}, funkce, nullptr, statistika ? *statistika : nepocitana};
     RadkyVrstev &r = v.radky;
-    if (!(d > 0) || !priprav_osu(yod, ydo, d, volby, r.y) || !priprav_osu(zod, zdo, d, volby, r.z))
-        return vypocti_primo(xod, yod, zod, xdo, ydo, zdo, d, funkce, postup);
+    if (!(d > 0) || !priprav_osu(j.yod, j.ydo, d, volby, r.y) ||
+        !priprav_osu(j.zod, j.zdo, d, volby, r.z))
+        return vypocti_primo(j, d, funkce, postup);
     if (tvar_hustoty(funkce) == HUSTOTA_SOUCET_SOURADNIC) {
         v.vrstva_xyz = vrstva_xyz_cesty();
         if (volby.pamet_radku)
-            priprav_pamet((xdo - xod) / d * (double)r.y.pocet, r.pamet);
+            priprav_pamet((j.xdo - j.xod) / d * (double)r.y.pocet, r.pamet);
     }
     double soucet = 0.0;
     int naposledy = 0;
-    for (double x = xod; x < xdo; x += d) {
+    for (double x = j.xod; x < j.xdo; x += d) {
         soucet = pricti_vrstvu(soucet, x + d / 2.0, v);
-        if (!ohlas_postup(x, xod, xdo, naposledy, postup))
+        if (!ohlas_postup(x, j.xod, j.xdo, naposledy, postup))
             break;
     }
     return soucet;
 }
 
-double vypocti(double xod, double yod, double zod, double xdo, double ydo, double zdo, double d,
-               int funkce, const HlaseniPostupu &postup, StatistikaJadra *statistika)
+double vypocti(const Jednotka &j, double d, int funkce, const HlaseniPostupu &postup,
+               StatistikaJadra *statistika)
 {
-    return vypocti_s_volbami(xod, yod, zod, xdo, ydo, zdo, d, funkce, VolbyJadra(), postup,
-                             statistika);
+    return vypocti_s_volbami(j, d, funkce, VolbyJadra(), postup, statistika);
 }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The density functions of the cuboid.
-#include "kubo_ro.h"
+#include "integration/jadro/kubo_ro.h"
 
 double ro(double x, double y, double z, int funkce)
 {

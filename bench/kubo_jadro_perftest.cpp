@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "cesta_cpu.h"
-#include "kubo_jadro_vnitrni.h"
-#include "kubo_prace.h"
-#include "kubo_podlaha.h"
+#include "bench/kubo_podlaha.h"
+#include "common/cesta_cpu.h"
+#include "integration/jadro/kubo_jadro_vnitrni.h"
+#include "integration/kubo_prace.h"
 
 namespace {
 
@@ -43,7 +43,9 @@ const int POCET_PRIPADU = sizeof PRIPADY / sizeof PRIPADY[0];
 
 std::vector<Jednotka> jednotky(int rozsah)
 {
-    std::vector<Jednotka> plan = plan_jednotek(PRIPADY[rozsah].kvadr, 5);
+    std::vector<Jednotka> plan;
+    for (const Vrstva &v : plan_vrstev(PRIPADY[rozsah].kvadr, 5))
+        plan.push_back(v.box);
     if (!PRIPADY[rozsah].cely)
         return {plan[5]};
     return plan;
@@ -104,8 +106,7 @@ double s_pameti(const Jednotka &j, double d, int funkce, bool pamet, StatistikaJ
 {
     VolbyJadra volby;
     volby.pamet_radku = pamet;
-    return vypocti_s_volbami(j.xod, j.yod, j.zod, j.xdo, j.ydo, j.zdo, d, funkce, volby,
-                             HlaseniPostupu(), statistika);
+    return vypocti_s_volbami(j, d, funkce, volby, HlaseniPostupu(), statistika);
 }
 
 // The kernel without a progress sink, as a worker runs it but for the lines.

@@ -12,13 +12,18 @@ struct StatistikaJadra;
 // computation is to go on. An empty one is told nothing, and the computation goes on.
 typedef std::function<bool(int procento)> HlaseniPostupu;
 
-// Mass of the box [xod, xdo) x [yod, ydo) x [zod, zdo) by the midpoint rule with step d, the
-// grid starting at the lower corner; tells postup whenever the whole percentage of the x edge
+// One box to integrate, as a work unit carries it: [xod, xdo) x [yod, ydo) x [zod, zdo).
+struct Jednotka {
+    double xod = 0, yod = 0, zod = 0, xdo = 0, ydo = 0, zdo = 0;
+};
+
+// Mass of box j by the midpoint rule with step d and density number funkce, the grid starting
+// at the box's lower corner; tells postup whenever the whole percentage of the x edge
 // done changes (and stops there, returning the sum so far, when postup says not to go on),
 // and counts its ways in *statistika unless that is null. Bit for bit the result of adding
 // the cells one after another, only faster.
-double vypocti(double xod, double yod, double zod, double xdo, double ydo, double zdo, double d,
-               int funkce, const HlaseniPostupu &postup, StatistikaJadra *statistika = nullptr);
+double vypocti(const Jednotka &j, double d, int funkce, const HlaseniPostupu &postup,
+               StatistikaJadra *statistika = nullptr);
 
 // The line a worker prints for each percentage postup is told, tid being the worker's own:
 // "Delnik <tid>: Pocitam dilci hmotnost [<procento>%]" and a line end.

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "kubo_osa.h"
-#include "kubo_soucet.h"
+#include "integration/jadro/kubo_osa.h"
+#include "integration/jadro/kubo_soucet.h"
 
 namespace {
 

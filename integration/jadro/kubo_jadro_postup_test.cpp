@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "kubo_jadro_vnitrni.h"
+#include "integration/jadro/kubo_jadro_vnitrni.h"
 
 namespace {
 
-struct Box {
-    double xod, yod, zod, xdo, ydo, zdo, d;
+// A box and the step it is integrated with.
+struct Box : Jednotka {
+    double d;
 };
 
 struct Zastaveny {
@@ -28,8 +29,8 @@ Zastaveny spocitej(bool primo, const Box &b, int funkce, int zastav)
         z.receno.push_back(procento);
         return procento < zastav;
     };
-    z.hmotnost = primo ? vypocti_primo(b.xod, b.yod, b.zod, b.xdo, b.ydo, b.zdo, b.d, funkce, postup)
-                       : vypocti(b.xod, b.yod, b.zod, b.xdo, b.ydo, b.zdo, b.d, funkce, postup);
+    z.hmotnost = primo ? vypocti_primo(b, b.d, funkce, postup)
+                       : vypocti(b, b.d, funkce, postup);
     return z;
 }
 
@@ -66,7 +67,7 @@ TEST(PostupJadra, PokracovaniDaCelouHmotnost)
 {
     for (const Box &b : BOXY)
         for (int funkce = 1; funkce <= 3; funkce++) {
-            double bez = vypocti(b.xod, b.yod, b.zod, b.xdo, b.ydo, b.zdo, b.d, funkce,
+            double bez = vypocti(b, b.d, funkce,
                                  HlaseniPostupu());
             EXPECT_TRUE(stejne_bity(spocitej(false, b, funkce, 101).hmotnost, bez));
             EXPECT_TRUE(stejne_bity(spocitej(true, b, funkce, 101).hmotnost, bez));

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The coordinates of a cell loop along one axis: closed-form stretches inside each binade,
 // real additions of d wherever those do not apply.
-#include "kubo_osa.h"
+#include "integration/jadro/kubo_osa.h"
 
+#include <cfloat>
 #include <cmath>
 
-#include "kubo_soucet.h"
+#include "integration/jadro/kubo_binada.h"
 
 // Appends the visited value v: onto the last stretch when its formula, evaluated as
 // stredy_souradnic evaluates it, gives v's very bits, else as a stretch of its own.

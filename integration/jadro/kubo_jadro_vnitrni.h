@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "kubo_jadro.h"
+#include "integration/jadro/kubo_jadro.h"
 
 // How the fast kernel has done its work, counted from zero by whoever passes it.
 struct StatistikaJadra {
@@ -19,8 +19,7 @@ struct StatistikaJadra {
 };
 
 // The mass and reports of vypocti, computed cell by cell with one ro call per cell.
-double vypocti_primo(double xod, double yod, double zod, double xdo, double ydo, double zdo,
-                     double d, int funkce, const HlaseniPostupu &postup);
+double vypocti_primo(const Jednotka &j, double d, int funkce, const HlaseniPostupu &postup);
 
 // How the kernel lays out its work; every choice gives the same bits. Tests and benchmarks
 // change them to weigh a choice, or to reach with small boxes what the defaults do with large.
@@ -31,8 +30,7 @@ struct VolbyJadra {
 };
 
 // vypocti laid out as volby says.
-double vypocti_s_volbami(double xod, double yod, double zod, double xdo, double ydo, double zdo,
-                         double d, int funkce, const VolbyJadra &volby,
+double vypocti_s_volbami(const Jednotka &j, double d, int funkce, const VolbyJadra &volby,
                          const HlaseniPostupu &postup, StatistikaJadra *statistika);
 
 // soucet + clen + clen + ... with n additions, each rounded to double in turn: the very bits

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The yardstick of the kernel's benchmarks: the terms of density 3 made and summed in vector
 // lanes, not exactly, at each vector width.
-#include "kubo_podlaha.h"
+#include "bench/kubo_podlaha.h"
 
 #include <cstring>
 
-#include "cesta_cpu.h"
-#include "kubo_soucet.h"
+#include "common/cesta_cpu.h"
+#include "integration/jadro/kubo_binada.h"
 
 // The terms of one x slab of density 3 summed in lanes of vectors V, two sets of them so that
 // the additions of one need not wait for the other's, the z's past whole vectors one by one.
