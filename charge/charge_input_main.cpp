@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // charge-input: asks for the parameters of a point charge above a plate.
-#include "naboj.h"
+#include "charge/naboj.h"
 
 #include <cstdio>
 
-#include "standardni_proudy.h"
+#include "common/standardni_proudy.h"
 
 int main()
 {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Prompts for the parameters of a point charge above a plate.
-#include "naboj.h"
+#include "charge/naboj.h"
 
 #include <cstdio>
 

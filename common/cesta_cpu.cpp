@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The instruction set every hot loop runs with, chosen once per process.
-#include "cesta_cpu.h"
+#include "common/cesta_cpu.h"
 
 #include <cstdlib>
 #include <cstring>

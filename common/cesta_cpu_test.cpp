@@ -2,7 +2,7 @@
 // The choice of CPU path: a forced path is taken only where the CPU runs it.
 #include <gtest/gtest.h>
 
-#include "cesta_cpu.h"
+#include "common/cesta_cpu.h"
 
 static bool jen_sse2(CestaCpu c) { return c == CESTA_SSE2; }
 static bool az_po_avx2(CestaCpu c) { return c != CESTA_AVX512; }

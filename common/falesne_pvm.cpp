@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The scripted PVM of the unit tests.
-#include "falesne_pvm.h"
+#include "common/falesne_pvm.h"
 
 #include <pvm3.h>
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "pvm_spojeni.h"
+#include "common/pvm_spojeni.h"
 
 // One packed item: an int or a double.
 struct Polozka {

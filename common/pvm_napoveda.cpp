@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Advice for a task program that a PVM daemon could not find: which one, where, what to do.
-#include "pvm_napoveda.h"
+#include "common/pvm_napoveda.h"
 
 #include <sys/stat.h>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "pvm_spojeni.h"
+#include "common/pvm_spojeni.h"
 
 // PVM's architecture name ("LINUX64") of the host the task tid runs on, asked through pvm, or
 // "$PVM_ARCH" when PVM cannot tell.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The advice on a task program the daemon did not find, against folders made for each test.
-#include "pvm_napoveda.h"
+#include "common/pvm_napoveda.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The PVM edge the programs share: join, leave, notices, one spawn, checked sends and packs.
-#include "pvm_spojeni.h"
+#include "common/pvm_spojeni.h"
 
 #include <fcntl.h>
 #include <pvm3.h>

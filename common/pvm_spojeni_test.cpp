@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <pvm3.h>
 
-#include "falesne_pvm.h"
+#include "common/falesne_pvm.h"
 
 TEST(ZabitiUloh, NezdarenePrvniZabitiNezastaviOstatni)
 {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Standard streams of every program.
-#include "standardni_proudy.h"
+#include "common/standardni_proudy.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Numbers read from what a user types, and printf into a string.
-#include "text.h"
+#include "common/text.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <random>
 
-#include "text.h"
+#include "common/text.h"
 
 struct Pripad {
     const char *text;

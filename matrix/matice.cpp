@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Matrix file loading and printing for matrix-power.
-#include "matice.h"
+#include "matrix/matice.h"
 
 #include <sys/stat.h>
 

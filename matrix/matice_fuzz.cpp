@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mocnina.h"
+#include "matrix/mocnina.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {

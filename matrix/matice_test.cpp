@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "matice.h"
-#include "mocnina.h"
+#include "matrix/matice.h"
+#include "matrix/mocnina.h"
 
 namespace {
 

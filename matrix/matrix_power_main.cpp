@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <new>
 
-#include "mocnina.h"
-#include "standardni_proudy.h"
+#include "matrix/mocnina.h"
+#include "common/standardni_proudy.h"
 
 static int spust()
 {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Matrix square and row-vector product for matrix-power.
-#include "mocnina.h"
+#include "matrix/mocnina.h"
 
 #include <cstdio>
 #include <vector>

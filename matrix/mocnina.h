@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "matice.h"
+#include "matrix/matice.h"
 
 // One step of a dot product: the exact product of two floats plus the running sum,
 // rounded once to float.

@@ -21,11 +21,10 @@ folders_without_blanks() {
 # program_folders_exist FOLDER[:FOLDER...]: fails naming the first that is no folder, where a
 # daemon would look for programs in vain.
 program_folders_exist() {
-  local folder folders
-  IFS=: read -r -a folders <<< "$1"
-  for folder in "${folders[@]}"; do
+  local folder
+  while IFS= read -r -d : folder; do
     [ -d "$folder" ] || { echo "program folder '$folder' does not exist"; return 1; }
-  done
+  done <<< "$1:"
 }
 
 # find_tasker FOLDER[:FOLDER...]: the path of the first pvm-run-tasker in those folders.

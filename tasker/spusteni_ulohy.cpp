@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Starting a task's program as a child process whose output the tasker reads.
-#include "spusteni_ulohy.h"
+#include "tasker/spusteni_ulohy.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "zadosti_demona.h"
+#include "tasker/zadosti_demona.h"
 
 // Starts the program of zadost with its arguments and with its variables added to the
 // environment; its standard input is /dev/null, its standard output and error go into a new

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Whole tagged lines out of a task's output, which arrives in pieces of any size.
-#include "vystup_uloh.h"
+#include "tasker/vystup_uloh.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Tagged lines of a task's output, whatever the pieces it arrives in.
-#include "vystup_uloh.h"
+#include "tasker/vystup_uloh.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The tasker's talk with its PVM daemon: registration, start requests, ends of tasks.
-#include "zadosti_demona.h"
+#include "tasker/zadosti_demona.h"
 
 #include <pvm3.h>
 #include <pvmproto.h>
 
 #include <cstdio>
 
-#include "pvm_spojeni.h"
+#include "common/pvm_spojeni.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // Whole runs of charge-input with answers given in several shapes.
 #include <gtest/gtest.h>
 
-#include "program_runner.h"
+#include "tests/program_runner.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "search/testy/cesty.h"
+#include "common/testy/cesty.h"
 #include "search/testy/orakula.h"
-#include "program_runner.h"
+#include "tests/program_runner.h"
 
 namespace {
 

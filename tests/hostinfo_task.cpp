@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "hostinfo_task.h"
+#include "tests/hostinfo_task.h"
 
 static std::string jmeno_hostitele()
 {

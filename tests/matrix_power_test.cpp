@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "program_runner.h"
+#include "tests/program_runner.h"
 
 namespace {
 

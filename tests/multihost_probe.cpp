@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "hostinfo_task.h"
+#include "tests/hostinfo_task.h"
 
 struct Zprava {
     int tid = 0;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "kubo_kontrola.h"
-#include "program_runner.h"
+#include "tests/kubo_kontrola.h"
+#include "tests/program_runner.h"
 
 namespace {
 

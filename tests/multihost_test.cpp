@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "program_runner.h"
+#include "tests/program_runner.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Runs a real program of the build as a child process and captures everything it does.
-#include "program_runner.h"
+#include "tests/program_runner.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "kubo_kontrola.h"
+#include "tests/kubo_kontrola.h"
 #include "integration/jadro/kubo_jadro.h"
-#include "program_runner.h"
+#include "tests/program_runner.h"
 
 namespace fs = std::filesystem;
 

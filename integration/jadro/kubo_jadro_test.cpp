@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/cesta_cpu.h"
+#include "common/testy/cesty.h"
 #include "integration/jadro/kubo_jadro_vnitrni.h"
 #include "integration/jadro/kubo_ro.h"
 
@@ -106,24 +107,7 @@ std::vector<std::pair<const char *, VolbyJadra>> rozvrzeni()
     return ::testing::AssertionSuccess();
 }
 
-// A test run on one CPU path, forced through the hook every loop asks; a path this CPU
-// cannot run is skipped with the reason.
-class NaCeste : public ::testing::TestWithParam<CestaCpu> {
-protected:
-    CestaCpu vychozi = cesta_cpu();
-    void SetUp() override
-    {
-        if (!zvol_cestu_cpu(GetParam()))
-            GTEST_SKIP() << "this CPU cannot run the " << nazev_cesty_cpu(GetParam()) << " path";
-    }
-    void TearDown() override { zvol_cestu_cpu(vychozi); }
-};
-
-INSTANTIATE_TEST_SUITE_P(Cesty, NaCeste,
-                         ::testing::Values(CESTA_SSE2, CESTA_AVX2, CESTA_AVX512),
-                         [](const ::testing::TestParamInfo<CestaCpu> &info) {
-                             return std::string(nazev_cesty_cpu(info.param));
-                         });
+NA_KAZDE_CESTE(NaCeste);
 
 TEST(Hustota, CtyriDruhyFunkce)
 {

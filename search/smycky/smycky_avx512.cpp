@@ -14,17 +14,6 @@ struct Avx512 {
     SMYCKY_OPERACE(__m512i, 512, 512)
     static V rovno(V x, V y) { return _mm512_movm_epi8(_mm512_cmpeq_epi8_mask(x, y)); }
     static uint64_t maska(V x) { return _mm512_movepi8_mask(x); }
-    static size_t soucet(V x)
-    {
-        // Through memory: GCC 12's lane extracts warn of an undefined half. It runs once in
-        // 255 vectors.
-        uint64_t osminy[8];
-        _mm512_storeu_si512(osminy, _mm512_sad_epu8(x, nula()));
-        size_t celkem = 0;
-        for (uint64_t osmina : osminy)
-            celkem += osmina;
-        return celkem;
-    }
 };
 
 }  // namespace

@@ -14,7 +14,20 @@ namespace {
 
 // S: V, the vector of S::W bytes; nacti (unaligned load), bajty (every byte c), nula, rovno
 // (all ones where equal), a, nebo, plus, minus (bytewise), maska (bit k from byte k's top bit)
-// and soucet (the sum of the bytes, as unsigned).
+// and osminy (each eight bytes summed into a 64-bit lane), uloz (an unaligned store).
+
+// The sum of the bytes of x, as unsigned. Its lanes are added here, for every width alike: a
+// path whose own code summed them could drop one unseen on a CPU that cannot run that path.
+template <class S>
+inline size_t soucet(typename S::V x)
+{
+    uint64_t osminy[S::W / 8];
+    S::uloz(osminy, S::osminy(x));
+    size_t celkem = 0;
+    for (uint64_t osmina : osminy)
+        celkem += osmina;
+    return celkem;
+}
 
 // All ones at each byte of v that the joined text leaves out, dalsi being v one byte on.
 template <class S>
@@ -42,7 +55,7 @@ size_t vynechane_v_rade_s(const unsigned char *b, size_t n)
         typename S::V citac = S::nula();
         for (size_t k = 0; k < davka; k++, i += S::W)
             citac = S::minus(citac, vynechane_v<S>(S::nacti(b + i), S::nacti(b + i + 1)));
-        celkem += S::soucet(citac);
+        celkem += soucet<S>(citac);
     }
     for (; i < n; i++)
         celkem += vynechany_bajt(b, i);
@@ -114,19 +127,19 @@ size_t filtruj_behy_s(const unsigned char *b, size_t behu, const Filtr &filtr, N
         const uint64_t kandidati = S::maska(nektera) != 0 ? kandidati_behu<S>(f, c) : 0;
         if (kandidati != 0) {
             // The places before this run, summed now: candidates are few but for common words.
-            celkem += S::soucet(citac);
+            celkem += soucet<S>(citac);
             citac = S::nula();
             v_citaci = 0;
             na(kontext, 64 * r, kandidati, celkem);
         }
         citac = S::plus(citac, beh);
         if (++v_citaci == behu_do_souctu) {
-            celkem += S::soucet(citac);
+            celkem += soucet<S>(citac);
             citac = S::nula();
             v_citaci = 0;
         }
     }
-    return celkem + S::soucet(citac);
+    return celkem + soucet<S>(citac);
 }
 
 }  // namespace
@@ -145,7 +158,9 @@ size_t filtruj_behy_s(const unsigned char *b, size_t behu, const Filtr &filtr, N
     static V a(V x, V y) { return _mm##P##_and_si##BITS(x, y); }                               \
     static V nebo(V x, V y) { return _mm##P##_or_si##BITS(x, y); }                             \
     static V plus(V x, V y) { return _mm##P##_add_epi8(x, y); }                                \
-    static V minus(V x, V y) { return _mm##P##_sub_epi8(x, y); }
+    static V minus(V x, V y) { return _mm##P##_sub_epi8(x, y); }                              \
+    static V osminy(V x) { return _mm##P##_sad_epu8(x, nula()); }                             \
+    static void uloz(void *p, V x) { _mm##P##_storeu_si##BITS(reinterpret_cast<V *>(p), x); }
 
 // The compares of the widths whose compares give vectors (SSE2, AVX2).
 #define SMYCKY_POROVNANI(P)                                                                    \

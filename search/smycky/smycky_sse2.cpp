@@ -10,12 +10,6 @@ namespace {
 struct Sse2 {
     SMYCKY_OPERACE(__m128i, , 128)
     SMYCKY_POROVNANI()
-    static size_t soucet(V x)
-    {
-        const V pulky = _mm_sad_epu8(x, nula());
-        return static_cast<size_t>(_mm_cvtsi128_si64(pulky)) +
-               static_cast<size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(pulky, pulky)));
-    }
 };
 
 }  // namespace

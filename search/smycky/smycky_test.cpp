@@ -12,7 +12,7 @@
 
 #include "search/text/hledani.h"
 #include "search/text/konce_radku.h"
-#include "search/testy/cesty.h"
+#include "common/testy/cesty.h"
 #include "search/testy/orakula.h"
 #include "search/testy/soubory.h"
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "search/text/cteni.h"
-#include "search/testy/cesty.h"
+#include "common/testy/cesty.h"
 #include "search/testy/orakula.h"
 #include "search/testy/soubory.h"
 

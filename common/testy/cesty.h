@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Tests run once on each instruction set path of the hot loops; a path this CPU cannot run is
-// reported as skipped.
+// Tests run once on each instruction set path of the hot loops (the kernel's, the search's); a
+// path this CPU cannot run is reported as skipped, with the reason.
 #pragma once
 
 #include <gtest/gtest.h>
