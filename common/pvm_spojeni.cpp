@@ -41,9 +41,10 @@ int odklon_hlaseni_libpvm()
     return puvodni;
 }
 
-// libpvm tells each failed try to reach a daemon on standard error itself (three lines for one
-// join), while the programs tell the failure once, in their own words; the call's result
-// says all they need.
+// libpvm tells on standard error what went wrong with its daemon (each failed try of a join,
+// three lines for one; a connection reset by a daemon that went in the middle of a call),
+// while the programs tell a failure once, in their own words: the call's result says all they
+// need. So every call that talks to the daemon goes with standard error pointed away.
 template <typename Volani> static int bez_hlaseni_libpvm(Volani volani)
 {
     int puvodni = odklon_hlaseni_libpvm();
@@ -72,16 +73,22 @@ public:
     {
         int hostitelu = 0, formatu = 0;
         pvmhostinfo *hostitele = nullptr;
-        int vysledek = pvm_config(&hostitelu, &formatu, &hostitele);
+        int vysledek =
+            bez_hlaseni_libpvm([&] { return pvm_config(&hostitelu, &formatu, &hostitele); });
         return vysledek < 0 ? vysledek : formatu;
     }
     int spust(const std::string &program, const std::vector<std::string> &argumenty,
               int *tid) override;
-    int zabij(int tid) override { return pvm_kill(tid); }
+    int zabij(int tid) override
+    {
+        return bez_hlaseni_libpvm([tid] { return pvm_kill(tid); });
+    }
     int hlidej(int udalost, int znacka, const std::vector<int> &koho) override
     {
-        return pvm_notify(udalost, znacka, static_cast<int>(koho.size()),
-                          const_cast<int *>(koho.data()));
+        return bez_hlaseni_libpvm([&] {
+            return pvm_notify(udalost, znacka, static_cast<int>(koho.size()),
+                              const_cast<int *>(koho.data()));
+        });
     }
     int exportuj(const char *promenna) override
     {
@@ -96,11 +103,16 @@ public:
     {
         return pvm_pkdouble(const_cast<double *>(hodnoty), n, 1);
     }
-    int posli(int uloha, int znacka) override { return pvm_send(uloha, znacka); }
+    int posli(int uloha, int znacka) override
+    {
+        return bez_hlaseni_libpvm([=] { return pvm_send(uloha, znacka); });
+    }
     int rozesli(const std::vector<int> &ulohy, int znacka) override
     {
-        return pvm_mcast(const_cast<int *>(ulohy.data()), static_cast<int>(ulohy.size()),
-                         znacka);
+        return bez_hlaseni_libpvm([&] {
+            return pvm_mcast(const_cast<int *>(ulohy.data()), static_cast<int>(ulohy.size()),
+                             znacka);
+        });
     }
     int prijmi(int od, int znacka, double lhuta_s, int *prisla, int *odesilatel) override;
     int rozbal(int *hodnoty, int n) override { return pvm_upkint(hodnoty, n, 1); }
@@ -112,7 +124,7 @@ std::string DemonPvm::architektura(int tid)
 {
     int hostitelu = 0, formatu = 0;
     pvmhostinfo *hostitele = nullptr;
-    if (pvm_config(&hostitelu, &formatu, &hostitele) < 0)
+    if (bez_hlaseni_libpvm([&] { return pvm_config(&hostitelu, &formatu, &hostitele); }) < 0)
         return "";
     int hostitel = pvm_tidtohost(tid);
     for (int i = 0; i < hostitelu; i++)
@@ -129,23 +141,23 @@ int DemonPvm::spust(const std::string &program, const std::vector<std::string> &
     for (const std::string &argument : argumenty)
         argv.push_back(const_cast<char *>(argument.c_str()));
     argv.push_back(nullptr);
-    return pvm_spawn(const_cast<char *>(program.c_str()), argumenty.empty() ? nullptr : argv.data(),
-                     PvmTaskDefault, const_cast<char *>(""), 1, tid);
+    return bez_hlaseni_libpvm([&] {
+        return pvm_spawn(const_cast<char *>(program.c_str()),
+                         argumenty.empty() ? nullptr : argv.data(), PvmTaskDefault,
+                         const_cast<char *>(""), 1, tid);
+    });
 }
 
 int DemonPvm::prijmi(int od, int znacka, double lhuta_s, int *prisla, int *odesilatel)
 {
-    int zprava;
-    if (lhuta_s < 0) {
-        zprava = pvm_recv(od, znacka);
-    } else if (lhuta_s == 0) {
-        zprava = pvm_nrecv(od, znacka);
-    } else {
-        timeval lhuta;
-        lhuta.tv_sec = static_cast<time_t>(lhuta_s);
-        lhuta.tv_usec = static_cast<suseconds_t>((lhuta_s - std::floor(lhuta_s)) * 1e6);
-        zprava = pvm_trecv(od, znacka, &lhuta);
-    }
+    timeval lhuta;
+    lhuta.tv_sec = static_cast<time_t>(lhuta_s);
+    lhuta.tv_usec = static_cast<suseconds_t>((lhuta_s - std::floor(lhuta_s)) * 1e6);
+    int zprava = bez_hlaseni_libpvm([&] {
+        if (lhuta_s < 0)
+            return pvm_recv(od, znacka);
+        return lhuta_s == 0 ? pvm_nrecv(od, znacka) : pvm_trecv(od, znacka, &lhuta);
+    });
     if (zprava > 0) {
         int delka = 0;
         if (pvm_bufinfo(zprava, &delka, prisla, odesilatel) < 0)
