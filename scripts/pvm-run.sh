@@ -31,15 +31,19 @@ here=$(cd "$(dirname "$(readlink -f "$0")")" && pwd)
 helpers=$here
 installed_programs=""
 . "$helpers/pvm-folders.sh"
-programs=${installed_programs:-$(default_program_folder "$here")}
+default_programs=${installed_programs:-$(default_program_folder "$here")}
+programs=$default_programs
 output=""
 read_vm_options eo "$@" || usage
 shift "$options_taken"
 [ $# -ge 1 ] || usage
 
+# Folders named with -e must be there. The default one may not be (a checkout whose programs
+# were built elsewhere, a command that spawns nothing); a daemon then finds nothing in it, and
+# the programs say so when they try.
 workdir=$(pwd)
 if ! problem=$(folders_without_blanks "$programs" "$workdir") ||
-  ! problem=$(program_folders_exist "$programs"); then
+  { [ "$programs" != "$default_programs" ] && ! problem=$(program_folders_exist "$programs"); }; then
   echo "pvm-run: $problem" >&2
   exit 2
 fi
