@@ -3,6 +3,10 @@
 // any CPU it builds for (SSE2, NEON, ...) or to plain bytes; built with no special flags.
 #include <cstring>
 
+// A CPU without vector registers (32-bit x86 without SSE) passes these vectors otherwise than
+// one with them; every function here has internal linkage, so no such call crosses a file.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 #include "search/smycky/smycky_cesty.h"
 #include "search/smycky/smycky_sablona.h"
 
