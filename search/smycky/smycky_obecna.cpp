@@ -14,6 +14,16 @@ namespace {
 
 typedef uint64_t Osmy __attribute__((vector_size(16)));
 
+// The top bits of the eight bytes of osm, byte k's as bit k (k in the order of memory): one
+// multiplication moves each top bit to bit 56 + k, no two products overlapping.
+inline uint64_t horni_bity(uint64_t osm)
+{
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    osm = __builtin_bswap64(osm);
+#endif
+    return ((osm & 0x8080808080808080ULL) * 0x0002040810204081ULL) >> 56;
+}
+
 struct Obecna {
     typedef unsigned char V __attribute__((vector_size(16)));
     static const int W = 16;
@@ -30,13 +40,10 @@ struct Obecna {
     static V plus(V x, V y) { return x + y; }
     static V minus(V x, V y) { return x - y; }
     static V rovno(V x, V y) { return reinterpret_cast<V>(x == y); }
-    // Byte by byte: the order of bytes in memory, whatever the CPU's order within a word.
     static uint64_t maska(V x)
     {
-        uint64_t m = 0;
-        for (int k = 0; k < W; k++)
-            m |= uint64_t{static_cast<unsigned char>(x[k] >> 7)} << k;
-        return m;
+        const Osmy u = reinterpret_cast<Osmy>(x);
+        return horni_bity(u[0]) | horni_bity(u[1]) << 8;
     }
     // Neighbours added in halving steps: a sum does not depend on the order of the bytes.
     static V osminy(V x)
