@@ -97,7 +97,7 @@ int po_cestach(const char *soubor, const char *vzor)
 {
     std::vector<int> prvni;
     bool prvni_cesta = true;
-    for (CestaCpu cesta : {CESTA_SSE2, CESTA_AVX2, CESTA_AVX512}) {
+    for (CestaCpu cesta : {CESTA_OBECNA, CESTA_SSE2, CESTA_AVX2, CESTA_AVX512}) {
         if (!zvol_cestu_cpu(cesta))
             continue;
         std::vector<int> pozice;

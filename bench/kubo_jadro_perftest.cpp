@@ -145,7 +145,7 @@ void CelyPlanVJednomProcesu(benchmark::State &state)
             benchmark::DoNotOptimize(nove(j, PRIPADY[1].krok, (int)state.range(0)));
 }
 
-const CestaCpu CESTY[] = {CESTA_SSE2, CESTA_AVX2, CESTA_AVX512};
+const CestaCpu CESTY[] = {CESTA_OBECNA, CESTA_SSE2, CESTA_AVX2, CESTA_AVX512};
 
 // Every range and path for density 3, and with vsechny_funkce densities 1 and 2 at the path
 // in use as well.

@@ -44,7 +44,7 @@ static double clenu_sse2(double xs, const std::vector<double> &ys,
     return clenu_vrstvy<v2d>(xs, ys, zs, objem);
 }
 
-#if defined(__x86_64__)
+#if defined(__x86_64__) || defined(__i386__)
 __attribute__((target("avx2"))) static double
 clenu_avx2(double xs, const std::vector<double> &ys, const std::vector<double> &zs, double objem)
 {
@@ -61,7 +61,7 @@ clenu_avx512(double xs, const std::vector<double> &ys, const std::vector<double>
 double cleny_vrstvy(double xs, const std::vector<double> &ys, const std::vector<double> &zs,
                     double objem)
 {
-#if defined(__x86_64__)
+#if defined(__x86_64__) || defined(__i386__)
     if (cesta_cpu() == CESTA_AVX512)
         return clenu_avx512(xs, ys, zs, objem);
     if (cesta_cpu() == CESTA_AVX2)

@@ -10,11 +10,13 @@ const char *const PROMENNA_CESTY_CPU = "KVS_CESTA_CPU";
 
 bool cpu_umi(CestaCpu c)
 {
-#if defined(__x86_64__)
+#if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
     switch (c) {
-    case CESTA_SSE2:
+    case CESTA_OBECNA:
         return true;
+    case CESTA_SSE2:
+        return __builtin_cpu_supports("sse2");
     case CESTA_AVX2:
         return __builtin_cpu_supports("avx2");
     case CESTA_AVX512:
@@ -22,20 +24,20 @@ bool cpu_umi(CestaCpu c)
     }
     return false;
 #else
-    return c == CESTA_SSE2;
+    return c == CESTA_OBECNA;
 #endif
 }
 
 CestaCpu vychozi_cesta(const char *jmeno, bool (*umi)(CestaCpu))
 {
     if (jmeno != nullptr)
-        for (CestaCpu c : {CESTA_SSE2, CESTA_AVX2, CESTA_AVX512})
+        for (CestaCpu c : {CESTA_OBECNA, CESTA_SSE2, CESTA_AVX2, CESTA_AVX512})
             if (strcmp(jmeno, nazev_cesty_cpu(c)) == 0 && umi(c))
                 return c;
-    for (CestaCpu c : {CESTA_AVX512, CESTA_AVX2})
+    for (CestaCpu c : {CESTA_AVX512, CESTA_AVX2, CESTA_SSE2})
         if (umi(c))
             return c;
-    return CESTA_SSE2;
+    return CESTA_OBECNA;
 }
 
 // Chosen on first use: programs may ask while they start.
@@ -58,6 +60,8 @@ bool zvol_cestu_cpu(CestaCpu c)
 const char *nazev_cesty_cpu(CestaCpu c)
 {
     switch (c) {
+    case CESTA_OBECNA:
+        return "obecna";
     case CESTA_SSE2:
         return "sse2";
     case CESTA_AVX2:

@@ -94,7 +94,7 @@ TEST_P(KuboNaCeste, StejneBajtyJakoSse2)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cesty, KuboNaCeste, ::testing::Values(CESTA_AVX2, CESTA_AVX512),
+INSTANTIATE_TEST_SUITE_P(Cesty, KuboNaCeste, ::testing::Values(CESTA_OBECNA, CESTA_AVX2, CESTA_AVX512),
                          [](const ::testing::TestParamInfo<CestaCpu> &info) {
                              return std::string(nazev_cesty_cpu(info.param));
                          });

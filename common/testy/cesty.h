@@ -22,13 +22,14 @@ protected:
     void TearDown() override { zvol_cestu_cpu(puvodni_); }
 
 private:
-    CestaCpu puvodni_ = CESTA_SSE2;
+    CestaCpu puvodni_ = CESTA_OBECNA;
 };
 
 // Instantiates the tests of fixture (derived from NaCeste) for every path, named by the path.
 #define NA_KAZDE_CESTE(fixture)                                                              \
     INSTANTIATE_TEST_SUITE_P(Cesty, fixture,                                                 \
-                             ::testing::Values(CESTA_SSE2, CESTA_AVX2, CESTA_AVX512),       \
+                             ::testing::Values(CESTA_OBECNA, CESTA_SSE2, CESTA_AVX2,         \
+                                               CESTA_AVX512),                                \
                              [](const ::testing::TestParamInfo<CestaCpu> &info) {            \
                                  return std::string(nazev_cesty_cpu(info.param));            \
                              })

@@ -67,9 +67,10 @@ static bool priprav_osu(double od, double po, double d, const VolbyJadra &volby,
     return true;
 }
 
-// The block summation of a slab of density (x + y) + z, compiled once per vector width. SSE2
-// is what every x86-64 CPU has; a wider path is compiled for its instruction set alone and
-// run only where cesta_cpu says the CPU has it.
+// The block summation of a slab of density (x + y) + z, compiled once per vector width. The
+// 2-double vectors are the compiler's own, SSE2 on x86-64 and the CPU's SIMD or plain doubles
+// elsewhere: the SSE2 path and the generic one share them. A wider x86 path is compiled for its
+// instruction set alone and run only where cesta_cpu says the CPU has it.
 typedef double (*VrstvaXyz)(double, double, RadkyVrstev &, StatistikaJadra &);
 
 static double vrstva_xyz_sse2(double soucet, double xs, RadkyVrstev &r, StatistikaJadra &s)
@@ -77,7 +78,7 @@ static double vrstva_xyz_sse2(double soucet, double xs, RadkyVrstev &r, Statisti
     return pricti_vrstvu_xyz<v2d, v2u>(soucet, xs, r, s);
 }
 
-#if defined(__x86_64__)
+#if defined(__x86_64__) || defined(__i386__)
 __attribute__((target("avx2"))) static double
 vrstva_xyz_avx2(double soucet, double xs, RadkyVrstev &r, StatistikaJadra &s)
 {
@@ -95,13 +96,14 @@ vrstva_xyz_avx512(double soucet, double xs, RadkyVrstev &r, StatistikaJadra &s)
 // The slab summation compiled for the path in use.
 static VrstvaXyz vrstva_xyz_cesty()
 {
-#if defined(__x86_64__)
+#if defined(__x86_64__) || defined(__i386__)
     switch (cesta_cpu()) {
     case CESTA_AVX512:
         return vrstva_xyz_avx512;
     case CESTA_AVX2:
         return vrstva_xyz_avx2;
     case CESTA_SSE2:
+    case CESTA_OBECNA:
         break;
     }
 #endif
