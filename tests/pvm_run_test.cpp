@@ -446,7 +446,8 @@ TEST(PvmRunVystupUloh, PoPreruseniJeKazdyRadekOznacen)
                                        "1e-6", "1", "2", "5"},
                                       vystup, chyby);
         ASSERT_GT(beh.pid(), 0);
-        ASSERT_TRUE(cekej_na_text(vystup, "Spoustim smycku zprav")) << obsah(chyby);
+        ASSERT_TRUE(cekej_na_text(vystup, "Spoustim smycku zprav"))
+            << "run " << i << ", its output:\n" << obsah(vystup) << "its errors:\n" << obsah(chyby);
         kill(beh.pid(), SIGTERM);
         ASSERT_EQ(beh.konec(60), 128 + SIGTERM) << i;
         ASSERT_EQ(cizi_radky(obsah(chyby)), "") << i;
