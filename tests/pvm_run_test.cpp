@@ -276,6 +276,10 @@ BehPvmRun spust_pvm_run(const std::string &dir, const std::vector<std::string> &
     for (std::string &a : argv)
         args.push_back(a.data());
     args.push_back(nullptr);
+    // Emptied before the fork: a test that looks at the files as soon as this returns must not
+    // find an earlier run's lines in them, before the child has opened them anew.
+    std::ofstream(vystup, std::ios::trunc);
+    std::ofstream(chyby, std::ios::trunc);
     pid_t pid = fork();
     if (pid == 0) {
         setpgid(0, 0);
@@ -447,7 +451,9 @@ TEST(PvmRunVystupUloh, PoPreruseniJeKazdyRadekOznacen)
                                       vystup, chyby);
         ASSERT_GT(beh.pid(), 0);
         ASSERT_TRUE(cekej_na_text(vystup, "Spoustim smycku zprav"))
-            << "run " << i << ", its output:\n" << obsah(vystup) << "its errors:\n" << obsah(chyby);
+            << "run " << i << ", its output (" << obsah(vystup).size() << " bytes):\n"
+            << obsah(vystup) << "its errors:\n"
+            << obsah(chyby);
         kill(beh.pid(), SIGTERM);
         ASSERT_EQ(beh.konec(60), 128 + SIGTERM) << i;
         ASSERT_EQ(cizi_radky(obsah(chyby)), "") << i;
