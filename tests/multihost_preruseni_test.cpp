@@ -33,10 +33,12 @@ std::string spojene(const std::vector<std::string> &slova)
 // time for that), so that neither can answer before the link goes down, however loaded the
 // machine is; h2's daemon goes on. Right after the cut a watcher asks every host for its
 // tasks, as a console's "ps -a" would: PVM starts to give a silent host up only once its
-// daemon sends there, and neither program sends to h2 while it waits. A text of 100 MB keeps
-// farmer's other workers busy long enough to be seen. Every wait is bounded, and without a
-// cut the stopped workers go on, so that a run that misses its moment fails instead of
-// hanging. Prints each program's status and how long after the cut it ended.
+// daemon sends there, and neither program sends to h2 while it waits. A text of 100 MB, and a
+// pattern whose first three characters stand at every place of it (so that every place passes
+// the search's quick filter), keep farmer's workers busy long enough to be seen and stopped.
+// Every wait is bounded, and without a cut the stopped workers go on, so that a run that
+// misses its moment fails instead of hanging. Prints each program's status and how long after
+// the cut it ended.
 std::string beh_s_prerusenim()
 {
     const std::string a = std::string(78, 'a');
@@ -44,7 +46,7 @@ std::string beh_s_prerusenim()
            "\n"
            "ms() { echo $(( $(date +%s%N) / 1000000 )); }\n"
            "yes " + a + " | head -c 100000000 > text.txt\n"
-           "echo aab | " + program_path("farmer") + " text.txt 3 > farmer.out 2> farmer.err &\n"
+           "echo aaab | " + program_path("farmer") + " text.txt 3 > farmer.out 2> farmer.err &\n"
            "f=$!\n"
            "seen=()\n"
            "end=$(( $(ms) + 20000 ))\n"
@@ -111,7 +113,7 @@ TEST(PreruseneSpojeni, KuboIFarmerPrideliZtracenouPraciZnovu)
               << " ms after the cut; kubo-main ended after " << slovo(r.out, "kubo", 2)
               << " ms\n";
 
-    // farmer's range of h2 is searched again on another host: the text holds no "aab".
+    // farmer's range of h2 is searched again on another host: the text holds no "aaab".
     EXPECT_EQ(slovo(r.out, "farmer", 1), "0");
     std::string farmer = dir.read("farmer.err");
     EXPECT_EQ(matching(farmer, "Worker t[0-9a-f]+ \\(rozsah \\d+-\\d+\\) (skoncil bez odpovedi), "
@@ -119,7 +121,7 @@ TEST(PreruseneSpojeni, KuboIFarmerPrideliZtracenouPraciZnovu)
                   .size(),
               1u)
         << farmer;
-    const std::string zprava = "Nebyl nalezen zadny vyskyt podretezce: \"aab\"\n";
+    const std::string zprava = "Nebyl nalezen zadny vyskyt podretezce: \"aaab\"\n";
     EXPECT_EQ(dir.read("farmer.out"), "Zadejte hledany retezec: " + zprava);
     EXPECT_EQ(dir.read("find_output.txt"), zprava);
 
