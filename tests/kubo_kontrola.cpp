@@ -123,3 +123,16 @@ std::string soucet_jednoho_delnika(std::vector<std::string> argumenty)
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     return soucet_zpravy(r.out);
 }
+
+const char *const PAK_CEKEJ_NA_DELNIKY = R"sh(
+. "$0"
+limit=$1
+shift
+"$@"; status=$?
+for _ in $(seq $((limit * 20))); do
+  zbyvajici=$(task_of_this_run kubo-worker.exe)
+  [ -z "$zbyvajici" ] && break
+  sleep 0.05
+done
+echo "zbyvajici delnici:${zbyvajici:+ $zbyvajici}"
+exit $status)sh";

@@ -34,3 +34,11 @@ std::string soucet_zpravy(const std::string &vystup);
 // The total that kubo-main prints for the seven arguments with one worker instead of the
 // sixth argument's count, run on a private virtual machine of its own.
 std::string soucet_jednoho_delnika(std::vector<std::string> argumenty);
+
+// A bash script (its first argument: the tests' helper ulohy_behu.sh, given as $0) that runs
+// the command given after the seconds to wait, then waits that long at most for the
+// kubo-worker.exe tasks of this run (working in this folder) to be gone, prints "zbyvajici
+// delnici:" and those still there, and passes the command's status through. Run inside
+// pvm-run.sh, so that only the run itself can have ended its workers, before pvm-run.sh ends
+// whatever is left.
+extern const char *const PAK_CEKEJ_NA_DELNIKY;

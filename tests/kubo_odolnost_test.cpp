@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/kubo_kontrola.h"
 #include "tests/program_runner.h"
 
 namespace {
@@ -66,24 +67,6 @@ TEST(KuboLog, OdkazJeNahrazenCilZustaneNedotcen)
         EXPECT_EQ(matching(log, "Delnik \\d+: (Koncim s behem)").size(), 2u) << log;
     }
 }
-
-// Runs the command given after the seconds to wait, then waits that long at most for the
-// kubo-worker.exe tasks of this run (working in this folder) to be gone, prints "zbyvajici
-// delnici:" and those still there, and passes the command's status through. $0 is the
-// tests' helper that finds them. Inside pvm-run.sh, so that only the run itself can have
-// ended its workers, before pvm-run.sh ends whatever is left.
-const char *const PAK_CEKEJ_NA_DELNIKY = R"sh(
-. "$0"
-limit=$1
-shift
-"$@"; status=$?
-for _ in $(seq $((limit * 20))); do
-  zbyvajici=$(task_of_this_run kubo-worker.exe)
-  [ -z "$zbyvajici" ] && break
-  sleep 0.05
-done
-echo "zbyvajici delnici:${zbyvajici:+ $zbyvajici}"
-exit $status)sh";
 
 // The command, with kubo-main and the arguments after it, run inside a private virtual
 // machine and followed by the wait for the workers of PAK_CEKEJ_NA_DELNIKY.
@@ -186,12 +169,7 @@ struct BehNaTerminalu {
     for (int fd = 3; fd < 1024; fd++)
         close(fd);
     signal(SIGPIPE, SIG_DFL);
-    std::vector<char *> args;
-    for (const std::string &a : argv)
-        args.push_back(const_cast<char *>(a.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
-    _exit(127);
+    exec_argv(argv);
 }
 
 // Reads the terminal's other side until every process of the run has closed it (or two

@@ -387,20 +387,6 @@ TEST(KuboMain, ZavrenyNeboPlnyVystupKonciChybou)
     }
 }
 
-// Runs the command, then prints any kubo-worker.exe of this run (working in this folder)
-// that is still there a second later, and passes the command's status through. $0 is the
-// tests' helper that finds them.
-const char *const PO_BEHU_VYPIS_DELNIKY = R"sh(
-. "$0"
-"$@"; status=$?
-for _ in $(seq 20); do
-  zbyvajici=$(task_of_this_run kubo-worker.exe)
-  [ -z "$zbyvajici" ] && break
-  sleep 0.05
-done
-echo "zbyvajici delnici:${zbyvajici:+ $zbyvajici}"
-exit $status)sh";
-
 TEST(KuboPreruseni, SignalUkonciHlavnihoIJehoDelniky)
 {
     for (const char *signal : {"INT", "TERM"}) {
@@ -409,7 +395,8 @@ TEST(KuboPreruseni, SignalUkonciHlavnihoIJehoDelniky)
         RunResult r = run_program(
             {test_script_path("zabij_za_behu.sh"), "line:Spoustim smycku zprav", "task:kubo-main",
              signal, "--", script_path("pvm-run.sh"), "-e", program_path(""), "/bin/bash", "-c",
-             PO_BEHU_VYPIS_DELNIKY, test_script_path("ulohy_behu.sh"), program_path("kubo-main"),
+             PAK_CEKEJ_NA_DELNIKY, test_script_path("ulohy_behu.sh"), "1",
+             program_path("kubo-main"),
              "20", "10", "10", "0.002", "3", "2", "50"},
             "", dir.path(), 60);
         ASSERT_FALSE(r.timed_out) << signal;

@@ -62,6 +62,16 @@ std::string test_script_path(const std::string &name)
     return std::string(KVS_SOURCE_DIR) + "/tests/" + name;
 }
 
+void exec_argv(const std::vector<std::string> &argv)
+{
+    std::vector<char *> args;
+    for (const std::string &a : argv)
+        args.push_back(const_cast<char *>(a.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+}
+
 static void exec_child(const std::vector<std::string> &argv, const std::string &dir,
                        const std::vector<std::string> &extra_env, int in, int out, int err)
 {
@@ -78,12 +88,7 @@ static void exec_child(const std::vector<std::string> &argv, const std::string &
         _exit(126);
     for (const std::string &entry : extra_env)
         putenv(const_cast<char *>(entry.c_str()));
-    std::vector<char *> args;
-    for (const std::string &a : argv)
-        args.push_back(const_cast<char *>(a.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
-    _exit(127);
+    exec_argv(argv);
 }
 
 // Moves data between the parent's ends of the three pipes until the child closes its

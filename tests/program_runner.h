@@ -50,6 +50,9 @@ std::string script_path(const std::string &name);
 // Path of a helper script of the tests, in the tests folder.
 std::string test_script_path(const std::string &name);
 
+// In a forked child: runs argv (argv[0] a path), or ends the child with status 127.
+[[noreturn]] void exec_argv(const std::vector<std::string> &argv);
+
 // A fresh empty folder that is removed with everything in it when the object goes.
 class TempDir {
 public:
